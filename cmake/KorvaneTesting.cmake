@@ -1,22 +1,74 @@
-# korvane_test(<name> SOURCES ... [LIBS ...])
-# One GoogleTest executable, registered with CTest as one test. On the
-# Windows build CTest runs it through the cross-compiling emulator (Wine).
+# korvane_test(<name> SOURCES ... [LIBS ...] [ENV VAR=value ...])
+# One GoogleTest executable, registered with CTest as one test with a time
+# limit (KORVANE_TEST_TIMEOUT seconds). ENV entries become the test's
+# environment; tests that need more may also set the ENVIRONMENT property.
+#
+# On the Windows build CTest runs each test program through the
+# cross-compiling emulator (Wine, see cmake/mingw-w64-x86_64.cmake), inside a
+# Wine prefix that the fixture "WinePrefix" creates fresh for every CTest run
+# and removes afterwards.
+set(KORVANE_TEST_TIMEOUT 300 CACHE STRING "Time limit of one test program, in seconds")
+
 if(CMAKE_CROSSCOMPILING)
-  # Debian ships GoogleTest as source; build it with the cross compiler.
+  # Debian ships GoogleTest as source; build it with the cross compiler. It is
+  # outside code: our warning options do not apply to it and its headers are
+  # system headers to our tests.
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  add_library(GTest::gtest ALIAS gtest)
-  add_library(GTest::gtest_main ALIAS gtest_main)
+  if(CMAKE_VERSION VERSION_GREATER_EQUAL 3.25)
+    set(korvane_gtest_system SYSTEM)
+  endif()
+  get_directory_property(korvane_own_options COMPILE_OPTIONS)
+  set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
+  add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL
+                   ${korvane_gtest_system})
+  set_directory_properties(PROPERTIES COMPILE_OPTIONS "${korvane_own_options}")
+  if(NOT TARGET GTest::gtest)  # older GoogleTest releases define no namespaced names
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
 else()
   find_package(GTest REQUIRED)
 endif()
 
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  list(GET CMAKE_CROSSCOMPILING_EMULATOR 0 korvane_wine)
+  get_filename_component(korvane_wine_dir ${korvane_wine} DIRECTORY)
+  find_program(KORVANE_WINESERVER NAMES wineserver64 wineserver HINTS ${korvane_wine_dir} REQUIRED)
+  set(KORVANE_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  # Wine quiet and without a display; no downloads of the .NET and HTML
+  # engines; child processes started with the same 64-bit loader.
+  set(KORVANE_WINE_ENVIRONMENT
+      WINEPREFIX=set:${KORVANE_WINE_PREFIX}
+      WINEDEBUG=set:-all
+      WINEDLLOVERRIDES=set:mscoree,mshtml=
+      WINELOADER=set:${korvane_wine}
+      DISPLAY=unset:
+      WAYLAND_DISPLAY=unset:)
+  foreach(action setup cleanup)
+    add_test(NAME wine_prefix_${action}
+             COMMAND ${CMAKE_COMMAND} -DACTION=${action} -DWINE=${korvane_wine}
+                     -DWINESERVER=${KORVANE_WINESERVER} -DPREFIX=${KORVANE_WINE_PREFIX}
+                     -P ${CMAKE_CURRENT_LIST_DIR}/WinePrefix.cmake)
+    set_tests_properties(wine_prefix_${action} PROPERTIES TIMEOUT ${KORVANE_TEST_TIMEOUT})
+  endforeach()
+  set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP WinePrefix)
+  set_tests_properties(wine_prefix_cleanup PROPERTIES FIXTURES_CLEANUP WinePrefix)
+endif()
+
 function(korvane_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gtest)
   add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${KORVANE_TEST_TIMEOUT})
+  if(ARG_ENV)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
+  endif()
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED WinePrefix
+                         ENVIRONMENT_MODIFICATION "${KORVANE_WINE_ENVIRONMENT}")
+  endif()
 endfunction()

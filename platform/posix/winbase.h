@@ -1,0 +1,182 @@
+// Kernel services: critical sections, interlocked operations, thread-local
+// slots, thread and process ids, clocks, the last-error value, modules, files
+// and the thread locale.
+//
+// Paths are native Linux paths ('/' separates folders; '\' is an ordinary
+// character), passed as UTF-16 and converted to UTF-8 for the system.
+#pragma once
+
+#include "platform/posix/winerror.h"
+
+// --- Last error -------------------------------------------------------------
+extern "C" DWORD GetLastError();
+extern "C" void SetLastError(DWORD dwErrCode);
+
+// --- Critical sections ------------------------------------------------------
+// A re-entrant lock: the owning thread may enter again and must leave as many
+// times as it entered. The storage is opaque; only the functions below use it.
+struct CRITICAL_SECTION {
+  alignas(8) BYTE opaque[64];
+};
+using LPCRITICAL_SECTION = CRITICAL_SECTION*;
+using PCRITICAL_SECTION = CRITICAL_SECTION*;
+
+extern "C" void InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+extern "C" BOOL InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION lpCriticalSection,
+                                                      DWORD dwSpinCount);
+extern "C" void EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+extern "C" BOOL TryEnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+extern "C" void LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+extern "C" void DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+// --- Interlocked operations (sequentially consistent) ------------------------
+// Each returns what the Windows function returns: the new value for
+// Increment/Decrement, the previous value for the others.
+inline LONG InterlockedIncrement(LONG volatile* addend) {
+  return __atomic_add_fetch(addend, 1, __ATOMIC_SEQ_CST);
+}
+inline LONG InterlockedDecrement(LONG volatile* addend) {
+  return __atomic_sub_fetch(addend, 1, __ATOMIC_SEQ_CST);
+}
+inline LONG InterlockedExchange(LONG volatile* target, LONG value) {
+  return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
+}
+inline LONG InterlockedExchangeAdd(LONG volatile* addend, LONG value) {
+  return __atomic_fetch_add(addend, value, __ATOMIC_SEQ_CST);
+}
+inline LONG InterlockedCompareExchange(LONG volatile* destination, LONG exchange, LONG comparand) {
+  __atomic_compare_exchange_n(destination, &comparand, exchange, false, __ATOMIC_SEQ_CST,
+                              __ATOMIC_SEQ_CST);
+  return comparand;
+}
+inline PVOID InterlockedExchangePointer(PVOID volatile* target, PVOID value) {
+  return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
+}
+inline PVOID InterlockedCompareExchangePointer(PVOID volatile* destination, PVOID exchange,
+                                               PVOID comparand) {
+  __atomic_compare_exchange_n(destination, &comparand, exchange, false, __ATOMIC_SEQ_CST,
+                              __ATOMIC_SEQ_CST);
+  return comparand;
+}
+
+// --- Thread-local slots -----------------------------------------------------
+inline constexpr DWORD TLS_OUT_OF_INDEXES = 0xFFFFFFFF;
+extern "C" DWORD TlsAlloc();
+extern "C" BOOL TlsFree(DWORD dwTlsIndex);
+extern "C" LPVOID TlsGetValue(DWORD dwTlsIndex);
+extern "C" BOOL TlsSetValue(DWORD dwTlsIndex, LPVOID lpTlsValue);
+
+// --- Threads, processes, clocks ---------------------------------------------
+extern "C" DWORD GetCurrentThreadId();
+extern "C" DWORD GetCurrentProcessId();
+extern "C" void Sleep(DWORD dwMilliseconds);
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+using LPSYSTEMTIME = SYSTEMTIME*;
+using PSYSTEMTIME = SYSTEMTIME*;
+
+extern "C" void GetLocalTime(LPSYSTEMTIME lpSystemTime);
+extern "C" void GetSystemTime(LPSYSTEMTIME lpSystemTime);
+// 100-nanosecond intervals since 1 January 1601 (UTC).
+extern "C" void GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime);
+// A monotonic counter and its ticks per second.
+extern "C" BOOL QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
+extern "C" BOOL QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
+extern "C" DWORD GetTickCount();
+
+// --- Thread locale ----------------------------------------------------------
+// Kept per thread; a thread starts with 0x0409 (English, United States).
+extern "C" LCID GetThreadLocale();
+extern "C" BOOL SetThreadLocale(LCID Locale);
+extern "C" LCID GetUserDefaultLCID();
+extern "C" LCID GetSystemDefaultLCID();
+
+// --- Modules ----------------------------------------------------------------
+using FARPROC = INT_PTR (*)();
+inline constexpr DWORD GET_MODULE_HANDLE_EX_FLAG_PIN = 0x1;
+inline constexpr DWORD GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT = 0x2;
+inline constexpr DWORD GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS = 0x4;
+
+// A name without '/' is looked for in the executable's folder first, then
+// where the dynamic loader looks. Failures: ERROR_MOD_NOT_FOUND for a missing
+// file, ERROR_BAD_EXE_FORMAT for a file that is not a loadable module.
+extern "C" HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
+extern "C" HMODULE LoadLibraryA(LPCSTR lpLibFileName);
+extern "C" BOOL FreeLibrary(HMODULE hLibModule);
+extern "C" FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+// A null name is the executable; with GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+// lpModuleName is an address inside the module wanted.
+extern "C" BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE* phModule);
+extern "C" HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
+// The module's full path; null is the executable. Returns the length without
+// terminator; a small buffer gets the truncated, terminated path, the return
+// value nSize and ERROR_INSUFFICIENT_BUFFER.
+extern "C" DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+
+// --- Files ------------------------------------------------------------------
+inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+inline constexpr DWORD GENERIC_READ = 0x80000000;
+inline constexpr DWORD GENERIC_WRITE = 0x40000000;
+inline constexpr DWORD FILE_SHARE_READ = 0x1;
+inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
+inline constexpr DWORD FILE_SHARE_DELETE = 0x4;
+inline constexpr DWORD CREATE_NEW = 1;
+inline constexpr DWORD CREATE_ALWAYS = 2;
+inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD OPEN_ALWAYS = 4;
+inline constexpr DWORD TRUNCATE_EXISTING = 5;
+inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+inline constexpr DWORD FILE_BEGIN = 0;
+inline constexpr DWORD FILE_CURRENT = 1;
+inline constexpr DWORD FILE_END = 2;
+
+struct OVERLAPPED;
+using LPOVERLAPPED = OVERLAPPED*;
+
+// Share modes are accepted and not enforced.
+extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                              LPSECURITY_ATTRIBUTES lpSecurityAttributes,
+                              DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes,
+                              HANDLE hTemplateFile);
+// Overlapped I/O is not supported: lpOverlapped must be null.
+extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                          LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
+extern "C" BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                         LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped);
+extern "C" BOOL FlushFileBuffers(HANDLE hFile);
+extern "C" BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize);
+extern "C" BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
+                                 PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod);
+extern "C" BOOL CloseHandle(HANDLE hObject);
+extern "C" BOOL DeleteFileW(LPCWSTR lpFileName);
+extern "C" DWORD GetFileAttributesW(LPCWSTR lpFileName);
+extern "C" BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+extern "C" BOOL RemoveDirectoryW(LPCWSTR lpPathName);
+// The functions that fill a caller's buffer return the length without
+// terminator on success, and the needed size with terminator when the buffer
+// is too small (nothing is written then).
+extern "C" DWORD GetCurrentDirectoryW(DWORD nBufferLength, LPWSTR lpBuffer);
+extern "C" BOOL SetCurrentDirectoryW(LPCWSTR lpPathName);
+// Makes a path absolute against the current directory and removes "." and
+// ".." parts, without looking at the file system. *lpFilePart (when asked for)
+// points at the last part, or is null when the path ends with '/'.
+extern "C" DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer,
+                                  LPWSTR* lpFilePart);
+// $TMPDIR or /tmp, ending with '/'.
+extern "C" DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
+
+// --- Wide string helpers ----------------------------------------------------
+extern "C" int lstrlenW(LPCWSTR lpString);  // 0 for null

@@ -1,5 +1,9 @@
 # Helpers shared by every folder's CMakeLists.
 
+if(MINGW)
+  include(MinGWRuntime)
+endif()
+
 # korvane_library(<name> <SHARED|STATIC> SOURCES ... [LIBS ...])
 # A library of this code base: warnings on, the repository root on the
 # include path (headers are included as "platform/...", "diag/..." and so on).

@@ -17,17 +17,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Every module carries its own copy of the GCC runtime (libgcc, libstdc++,
-# winpthread), so a .exe or .dll needs nothing beyond the Windows system DLLs
-# and msvcrt: it runs under Wine as it is and, like any driver DLL, can be
-# loaded into a foreign process. Exceptions still cross from one of our DLLs
-# into another (x64 unwinding is table-based and type matching compares type
-# names), which the chassis stand-in relies on. A DLL exports only its own
-# symbols, never the runtime's: an exported copy of the unwinder would clash
-# with the importing module's own copy.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -Wl,--exclude-libs,ALL")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -Wl,--exclude-libs,ALL")
+# The GCC runtime (libstdc++, libgcc, winpthread) is linked as DLLs, one copy
+# shared by all our modules: tests and the driver pass C++ objects and
+# exceptions from one of our DLLs to another (the chassis stand-in's
+# constructor may throw into the driver). cmake/MinGWRuntime.cmake copies the
+# runtime DLLs next to our modules, where Windows (and Wine) find them.
+# Linking the runtime statically into each module instead breaks linking: a
+# DLL exports the standard-library template code it instantiated, and a
+# program that imports it clashes with its own static libstdc++.
 
 # Windows test programs run under Wine's 64-bit loader. Debian's "wine" is a
 # shell script that picks the 32-bit loader when present and otherwise this

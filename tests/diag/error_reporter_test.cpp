@@ -29,16 +29,18 @@ class FakeCallContexts : public ICallContextProvider {
   const CallContext* current = nullptr;
 };
 
-// HKCU\Software\Classes\CLSID\{class}\ProgID for the life of the object.
+// HKEY_CLASSES_ROOT\CLSID\{class}\ProgID for the life of the object. Written
+// through the merged classes view: Wine does not show the user's
+// Software\Classes in it, so writing there would not reach ProgIDFromCLSID.
 class ProgIdRegistration {
  public:
   ProgIdRegistration(const CLSID& clsid, const OLECHAR* progId) {
     OLECHAR guid[40];
     StringFromGUID2(clsid, guid, 40);
-    keyPath_ = OleString(OLESTR("Software\\Classes\\CLSID\\")) + guid;
+    keyPath_ = OleString(OLESTR("CLSID\\")) + guid;
     const OleString progIdKey = keyPath_ + OLESTR("\\ProgID");
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, progIdKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, progIdKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
                         &key, nullptr) != ERROR_SUCCESS) {
       return;
     }
@@ -47,7 +49,7 @@ class ProgIdRegistration {
           ERROR_SUCCESS;
     RegCloseKey(key);
   }
-  ~ProgIdRegistration() { RegDeleteTreeW(HKEY_CURRENT_USER, keyPath_.c_str()); }
+  ~ProgIdRegistration() { RegDeleteTreeW(HKEY_CLASSES_ROOT, keyPath_.c_str()); }
   ProgIdRegistration(const ProgIdRegistration&) = delete;  // would delete the key twice
   ProgIdRegistration& operator=(const ProgIdRegistration&) = delete;
   bool ok() const { return ok_; }

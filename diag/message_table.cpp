@@ -133,6 +133,17 @@ constexpr bool IdsAscending() {
 }
 static_assert(IdsAscending(), "the message table must stay in id order");
 
+// The formatter below knows only %1..%3; no text may use any other escape.
+constexpr bool InsertsAreSimple() {
+  for (const MessageEntry& entry : kEntries) {
+    for (const OLECHAR* p = entry.text; *p != 0; ++p) {
+      if (*p == '%' && (p[1] < '1' || p[1] > '3')) return false;
+    }
+  }
+  return true;
+}
+static_assert(InsertsAreSimple(), "message texts may only use the inserts %1, %2 and %3");
+
 // Every resource text ends in a line end, which the formatter copies.
 constexpr OLECHAR kLineEnd[] = {'\r', '\n', 0};
 
@@ -169,8 +180,7 @@ MessageFormatResult FormatMessageEntry(MessageId id, InsertList inserts, OleStri
 
   OleString result;
   for (const OLECHAR* p = entry->text; *p != 0; ++p) {
-    // The texts use only %1..%9-style inserts, one digit each.
-    if (p[0] == '%' && p[1] >= '1' && p[1] <= '9') {
+    if (p[0] == '%') {
       const std::size_t index = static_cast<std::size_t>(p[1] - '1');
       if (index >= inserts.size()) return MessageFormatResult::kMissingInsert;
       if (inserts[index] != nullptr) result += inserts[index];

@@ -21,9 +21,21 @@ if(EXISTS ${PREFIX})
 endif()
 
 if(ACTION STREQUAL "setup")
-  execute_process(COMMAND ${WINE} wineboot -i
-                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output TIMEOUT 240)
-  if(NOT result EQUAL 0 OR NOT EXISTS ${PREFIX}/system.reg)
+  # A server that outlives each test program keeps Wine's own services
+  # running between tests (starting them costs seconds per program). It ends
+  # by itself a minute after the last program, should cleanup never run.
+  file(MAKE_DIRECTORY ${PREFIX})
+  # (Files, not pipes: the server stays and would hold a pipe open.)
+  execute_process(COMMAND ${WINESERVER} -p60 RESULT_VARIABLE result
+                  INPUT_FILE /dev/null OUTPUT_FILE /dev/null ERROR_FILE /dev/null TIMEOUT 60)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "wineserver -p60 failed (${result}) for ${PREFIX}")
+  endif()
+  set(log ${PREFIX}.wineboot.log)
+  execute_process(COMMAND ${WINE} wineboot -i RESULT_VARIABLE result
+                  INPUT_FILE /dev/null OUTPUT_FILE ${log} ERROR_FILE ${log} TIMEOUT 240)
+  if(NOT result EQUAL 0 OR NOT IS_DIRECTORY ${PREFIX}/drive_c/windows/system32)
+    file(READ ${log} output)
     message(FATAL_ERROR "wineboot -i failed (${result}) for ${PREFIX}:\n${output}")
   endif()
   message(STATUS "Wine prefix ready: ${PREFIX}")

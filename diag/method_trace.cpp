@@ -1,0 +1,136 @@
+#include "diag/method_trace.h"
+
+#include <charconv>
+#include <cstdio>
+#include <string_view>
+
+#include "diag/trace_clock.h"
+#include "diag/trace_xml.h"
+#include "platform/ole_string.h"
+
+namespace korvane {
+
+namespace {
+
+// printf into a small stack buffer; the trace's numbers are short.
+template <class... Args>
+std::string_view Printf(char (&buffer)[48], const char* format, Args... args) {
+  const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+  return std::string_view(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+// Takes the thread's error information for reading and gives it back (the
+// same object) when done, so the caller still finds it after the trace.
+class BorrowedErrorInfo {
+ public:
+  BorrowedErrorInfo() {
+    if (GetErrorInfo(0, &info_) != S_OK) info_ = nullptr;
+  }
+  ~BorrowedErrorInfo() {
+    if (info_ == nullptr) return;
+    SetErrorInfo(0, info_);
+    info_->Release();
+  }
+  BorrowedErrorInfo(const BorrowedErrorInfo&) = delete;  // one owner gives it back
+  BorrowedErrorInfo& operator=(const BorrowedErrorInfo&) = delete;
+
+  bool present() const { return info_ != nullptr; }
+  // The description in the ANSI code page, empty when there is none.
+  std::string Description() const {
+    BSTR text = nullptr;
+    if (info_ == nullptr || FAILED(info_->GetDescription(&text))) return {};
+    std::string ansi;
+    try {
+      AppendAnsiText(ansi, text, SysStringLen(text));
+    } catch (...) {
+      SysFreeString(text);
+      throw;
+    }
+    SysFreeString(text);
+    return ansi;
+  }
+
+ private:
+  IErrorInfo* info_ = nullptr;
+};
+
+void WriteParameter(TraceXmlWriter& xml, const TraceParam& param, std::string& value) {
+  xml.StartElement("Parameter");
+  xml.Attribute("Name", param.name);
+  xml.Attribute("Direction", param.direction == kTraceIn ? "In" : "Out");
+  value.clear();
+  AppendTraceValue(value, param.value);
+  xml.Attribute("Value", value);
+  value.clear();
+  AppendTraceDataType(value, param.value.vt);
+  xml.Attribute("DataType", value);
+  xml.EndElement();
+}
+
+}  // namespace
+
+void CMethodTrace::Begin() noexcept {
+  GetLocalTime(&startTime_);
+  threadId_ = GetCurrentThreadId();
+  startCounter_ = TraceCounterNow();
+  active_ = true;
+}
+
+void CMethodTrace::Close() noexcept {
+  if (closed_) return;
+  closed_ = true;
+  if (log_ == nullptr) return;
+  if (!active_) {
+    if (log_->closePendingHere()) log_->FinishRecord(nullptr);
+    return;
+  }
+  const LONGLONG endCounter = TraceCounterNow();
+  try {
+    std::string record;
+    Format(record, endCounter);
+    log_->FinishRecord(&record);
+  } catch (...) {
+    // Out of memory while formatting: the record is lost, the call is not.
+  }
+}
+
+void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
+  out.reserve(256 + 96 * static_cast<size_t>(paramCount_));
+  TraceXmlWriter xml(out, 1);
+  char number[48];
+  std::string value;
+
+  xml.StartElement("Method");
+  xml.Attribute("Name", memberName_);
+  xml.Attribute("Interface", interfaceName_);
+  xml.Attribute("StartTime",
+                Printf(number, "%d:%d:%d:%d", int{startTime_.wHour}, int{startTime_.wMinute},
+                       int{startTime_.wSecond}, int{startTime_.wMilliseconds}));
+  xml.Attribute("Thread", Printf(number, "%d", static_cast<int>(threadId_)));
+  xml.Attribute("Timestamp",
+                Printf(number, "%llu", static_cast<unsigned long long>(startCounter_)));
+  // Inputs first, then the outputs, each in declaration order.
+  for (int i = 0; i < paramCount_; ++i) {
+    if (params_[i].direction == kTraceIn) WriteParameter(xml, params_[i], value);
+  }
+  for (int i = 0; i < paramCount_; ++i) {
+    if (params_[i].direction != kTraceIn) WriteParameter(xml, params_[i], value);
+  }
+
+  const HRESULT status = status_ != nullptr ? *status_ : S_OK;
+  xml.StartElement("HRESULT");
+  xml.Attribute("Value", Printf(number, "0x%08X", static_cast<unsigned>(status)));
+  if (FAILED(status)) {
+    BorrowedErrorInfo info;
+    if (info.present()) xml.Attribute("Message", info.Description());
+  }
+  xml.EndElement();
+
+  xml.StartElement("Execution");
+  xml.Attribute("ExecutionTime",
+                Printf(number, "%e", TraceCounterSeconds(endCounter - startCounter_)));
+  xml.EndElement();
+  xml.EndElement();  // Method
+}
+
+}  // namespace korvane

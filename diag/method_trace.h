@@ -1,0 +1,81 @@
+#pragma once
+// The trace record of one interface call, kept on the entry point's stack.
+//
+// Use, in an entry point (after the null-pointer checks):
+//
+//   HRESULT hr = S_OK;
+//   CMethodTrace trace(&driver->traceLog(), "IKorvaneTemperatureSensors", "get_Name", &hr);
+//   if (trace.active()) {  // parameters are built only while recording
+//     trace.Add(TraceParam::In("Index", Index));
+//     trace.Add(TraceParam::Out("val", val));
+//   }
+//   hr = ...the implementation or the simulation rule...;
+//   trace.Close();  // after hr holds the call's final status
+//   return hr;
+//
+// The record captures the start (local time, thread, performance counter) when
+// it is constructed and formats the whole Method element when it is closed:
+// the inputs as they were passed, the outputs read through their pointers,
+// the status with the thread's error message, and the execution time. The log
+// appends it in one piece (see CTraceLog). Tracing never changes the call's
+// status and reports no failure of its own.
+
+#include <cstdint>
+#include <string>
+
+#include "diag/trace_log.h"
+#include "diag/trace_param.h"
+#include "platform/win32.h"
+
+namespace korvane {
+
+class CMethodTrace {
+ public:
+  static constexpr int kMaxParams = 25;
+
+  // `log` may be null. The names and the status must outlive the record; the
+  // names are literals of the entry points.
+  CMethodTrace(CTraceLog* log, const char* interfaceName, const char* memberName,
+               const HRESULT* status) noexcept
+      : log_(log), interfaceName_(interfaceName), memberName_(memberName), status_(status) {
+    if (log_ != nullptr && log_->IsEnabled()) Begin();
+  }
+  // Closes the record if the entry point did not (an exception unwinding
+  // through it, say); the status is then whatever the location holds.
+  ~CMethodTrace() { Close(); }
+  // A copy would write the record twice.
+  CMethodTrace(const CMethodTrace&) = delete;
+  CMethodTrace& operator=(const CMethodTrace&) = delete;
+
+  // Whether this call is being recorded: the log was recording when it began.
+  bool active() const { return active_; }
+
+  // Adds the next parameter, in declaration order. Ignored when the record is
+  // not active and beyond 25 parameters.
+  void Add(const TraceParam& param) {
+    if (active_ && paramCount_ < kMaxParams) params_[paramCount_++] = param;
+  }
+
+  // Writes the record and lets the log act on a pending close. Only the first
+  // call does anything.
+  void Close() noexcept;
+
+ private:
+  void Begin() noexcept;
+  void Format(std::string& out, LONGLONG endCounter) const;
+
+  CTraceLog* log_;
+  const char* interfaceName_;
+  const char* memberName_;
+  const HRESULT* status_;
+  bool active_ = false;
+  bool closed_ = false;
+  int paramCount_ = 0;
+  // Set by Begin only; left uninitialized while tracing is off.
+  DWORD threadId_;
+  SYSTEMTIME startTime_;
+  LONGLONG startCounter_;
+  TraceParam params_[kMaxParams];
+};
+
+}  // namespace korvane

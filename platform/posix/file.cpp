@@ -1,0 +1,204 @@
+// File handles: CreateFileW, reading, writing, flushing, sizes, closing.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+#include <string>
+
+#include "platform/posix/detail/last_error.h"
+#include "platform/posix/detail/paths.h"
+#include "platform/posix/detail/utf.h"
+
+namespace {
+
+// What a file HANDLE points at.
+struct FileObject {
+  int descriptor;
+};
+
+FileObject* FileOf(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
+  return static_cast<FileObject*>(handle);
+}
+
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+int AccessFlags(DWORD access) {
+  const bool read = (access & GENERIC_READ) != 0;
+  const bool write = (access & GENERIC_WRITE) != 0;
+  if (read && write) return O_RDWR;
+  return write ? O_WRONLY : O_RDONLY;
+}
+
+// The open(2) flags of a creation disposition, or -1 for an unknown one.
+int DispositionFlags(DWORD disposition) {
+  switch (disposition) {
+    case CREATE_NEW:
+      return O_CREAT | O_EXCL;
+    case CREATE_ALWAYS:
+      return O_CREAT | O_TRUNC;
+    case OPEN_EXISTING:
+      return 0;
+    case OPEN_ALWAYS:
+      return O_CREAT;
+    case TRUNCATE_EXISTING:
+      return O_TRUNC;
+    default:
+      return -1;
+  }
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD,
+                              LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition,
+                              DWORD dwFlagsAndAttributes, HANDLE) {
+  const int disposition = DispositionFlags(dwCreationDisposition);
+  if (lpFileName == nullptr || disposition < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::string path = korvane::platform::Utf8Of(lpFileName);
+  if (path.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  const bool existed = Exists(path);
+  const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
+  const int descriptor =
+      ::open(path.c_str(), AccessFlags(dwDesiredAccess) | disposition | O_CLOEXEC, mode);
+  if (descriptor < 0) {
+    const int error = errno;
+    SetLastError(error == EEXIST ? ERROR_FILE_EXISTS
+                                 : korvane::platform::Win32ErrorForPath(path, error));
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat info {};
+  if (::fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(descriptor);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  auto* file = new (std::nothrow) FileObject{descriptor};
+  if (file == nullptr) {
+    ::close(descriptor);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return INVALID_HANDLE_VALUE;
+  }
+  const bool reportsExisting =
+      dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
+  SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return file;
+}
+
+extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                          LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
+  if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
+  FileObject* file = FileOf(hFile);
+  if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (lpOverlapped != nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  const auto* bytes = static_cast<const char*>(lpBuffer);
+  DWORD written = 0;
+  while (written < nNumberOfBytesToWrite) {
+    const ssize_t result =
+        ::write(file->descriptor, bytes + written, nNumberOfBytesToWrite - written);
+    if (result < 0) {
+      if (errno == EINTR) continue;
+      korvane::platform::SetLastErrorFromErrno();
+      if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = written;
+      return FALSE;
+    }
+    written += static_cast<DWORD>(result);
+  }
+  if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = written;
+  return TRUE;
+}
+
+// Reads until the request is filled or the file ends; at the end of the file
+// it succeeds with fewer (or 0) bytes.
+extern "C" BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                         LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
+  if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
+  FileObject* file = FileOf(hFile);
+  if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (lpOverlapped != nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  auto* bytes = static_cast<char*>(lpBuffer);
+  DWORD read = 0;
+  while (read < nNumberOfBytesToRead) {
+    const ssize_t result = ::read(file->descriptor, bytes + read, nNumberOfBytesToRead - read);
+    if (result < 0) {
+      if (errno == EINTR) continue;
+      korvane::platform::SetLastErrorFromErrno();
+      return FALSE;
+    }
+    if (result == 0) break;
+    read += static_cast<DWORD>(result);
+  }
+  if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = read;
+  return TRUE;
+}
+
+extern "C" BOOL FlushFileBuffers(HANDLE hFile) {
+  FileObject* file = FileOf(hFile);
+  if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (::fsync(file->descriptor) != 0) {
+    korvane::platform::SetLastErrorFromErrno();
+    return FALSE;
+  }
+  return TRUE;
+}
+
+extern "C" BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
+  FileObject* file = FileOf(hFile);
+  if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  struct stat info {};
+  if (::fstat(file->descriptor, &info) != 0) {
+    korvane::platform::SetLastErrorFromErrno();
+    return FALSE;
+  }
+  lpFileSize->QuadPart = static_cast<LONGLONG>(info.st_size);
+  return TRUE;
+}
+
+extern "C" BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
+                                 PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod) {
+  FileObject* file = FileOf(hFile);
+  if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  int whence = SEEK_SET;
+  if (dwMoveMethod == FILE_CURRENT) {
+    whence = SEEK_CUR;
+  } else if (dwMoveMethod == FILE_END) {
+    whence = SEEK_END;
+  } else if (dwMoveMethod != FILE_BEGIN) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  const off_t position = ::lseek(file->descriptor, liDistanceToMove.QuadPart, whence);
+  if (position < 0) {
+    korvane::platform::SetLastErrorFromErrno();
+    return FALSE;
+  }
+  if (lpNewFilePointer != nullptr) lpNewFilePointer->QuadPart = position;
+  return TRUE;
+}
+
+extern "C" BOOL CloseHandle(HANDLE hObject) {
+  FileObject* file = FileOf(hObject);
+  if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  const int result = ::close(file->descriptor);
+  delete file;
+  if (result != 0) {
+    korvane::platform::SetLastErrorFromErrno();
+    return FALSE;
+  }
+  return TRUE;
+}

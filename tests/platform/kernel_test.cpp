@@ -1,0 +1,109 @@
+// Thread-local slots, thread ids, the thread locale, clocks and modules.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/ole_string.h"
+#include "platform/win32.h"
+
+namespace {
+
+TEST(ThreadLocalSlot, EachThreadSeesItsOwnValue) {
+  const DWORD slot = TlsAlloc();
+  ASSERT_NE(slot, TLS_OUT_OF_INDEXES);
+  int mine = 1;
+  int theirs = 2;
+  EXPECT_EQ(TlsGetValue(slot), nullptr) << "slots start empty";
+  ASSERT_TRUE(TlsSetValue(slot, &mine));
+  void* seenByOther = &theirs;
+  std::thread other([&] {
+    seenByOther = TlsGetValue(slot);
+    TlsSetValue(slot, &theirs);
+  });
+  other.join();
+  EXPECT_EQ(seenByOther, nullptr);
+  EXPECT_EQ(TlsGetValue(slot), &mine);
+  EXPECT_TRUE(TlsFree(slot));
+}
+
+TEST(Thread, IdsDifferBetweenThreadsButNotProcesses) {
+  DWORD otherThread = 0;
+  DWORD otherProcess = 0;
+  std::thread other([&] {
+    otherThread = GetCurrentThreadId();
+    otherProcess = GetCurrentProcessId();
+  });
+  other.join();
+  EXPECT_NE(otherThread, GetCurrentThreadId());
+  EXPECT_EQ(otherProcess, GetCurrentProcessId());
+  EXPECT_NE(GetCurrentThreadId(), 0u);
+}
+
+TEST(Thread, LocaleIsPerThread) {
+  const LCID original = GetThreadLocale();
+  const LCID german = MAKELCID(MAKELANGID(0x07, SUBLANG_DEFAULT), SORT_DEFAULT);
+  ASSERT_TRUE(SetThreadLocale(german));
+  EXPECT_EQ(GetThreadLocale(), german);
+  LCID seenByOther = german;
+  std::thread other([&] { seenByOther = GetThreadLocale(); });
+  other.join();
+  EXPECT_NE(seenByOther, german);
+  ASSERT_TRUE(SetThreadLocale(original));
+  EXPECT_EQ(GetThreadLocale(), original);
+}
+
+TEST(Clock, PerformanceCounterMovesForwardAtItsFrequency) {
+  LARGE_INTEGER frequency{};
+  ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
+  EXPECT_GT(frequency.QuadPart, 0);
+  LARGE_INTEGER first{};
+  LARGE_INTEGER second{};
+  ASSERT_TRUE(QueryPerformanceCounter(&first));
+  ASSERT_TRUE(QueryPerformanceCounter(&second));
+  EXPECT_GE(second.QuadPart, first.QuadPart);
+}
+
+TEST(Clock, LocalTimeFieldsAreInRange) {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  EXPECT_GE(now.wYear, 2020);
+  EXPECT_GE(now.wMonth, 1);
+  EXPECT_LE(now.wMonth, 12);
+  EXPECT_GE(now.wDay, 1);
+  EXPECT_LE(now.wDay, 31);
+  EXPECT_LE(now.wDayOfWeek, 6);
+  EXPECT_LE(now.wHour, 23);
+  EXPECT_LE(now.wMinute, 59);
+  EXPECT_LE(now.wSecond, 59);
+  EXPECT_LE(now.wMilliseconds, 999);
+}
+
+void FunctionInThisProgram() {}
+
+TEST(Module, TheProgramKnowsItsOwnFile) {
+  HMODULE self = nullptr;
+  ASSERT_TRUE(GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&FunctionInThisProgram), &self));
+  ASSERT_NE(self, nullptr);
+  OLECHAR byHandle[MAX_PATH];
+  OLECHAR byNull[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(self, byHandle, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  ASSERT_EQ(GetModuleFileNameW(nullptr, byNull, MAX_PATH), length);
+  EXPECT_TRUE(OleString(byHandle, length) == OleString(byNull, length));
+  EXPECT_NE(OleString(byHandle, length).find(OLESTR("platform_tests")), OleString::npos);
+
+  // A small buffer gets the start of the name and the call returns its size.
+  OLECHAR small[4] = {};
+  EXPECT_EQ(GetModuleFileNameW(self, small, 4), 4u);
+  EXPECT_EQ(small[0], byHandle[0]);
+}
+
+TEST(Module, MissingModulesAndSymbolsAreReported) {
+  SetLastError(0);
+  EXPECT_EQ(LoadLibraryW(OLESTR("korvane_no_such_module_42.dll")), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+}
+
+}  // namespace

@@ -189,20 +189,20 @@ int32_t ChassisModel::SetAlarmEnable(Korvane_Fundamental_AlarmSource source, uin
 }
 
 bool ChassisModel::FanAt(uint32_t index, uint32_t* position) const {
-  if (index < fan_base_ || index - fan_base_ >= kFans) return false;
+  if (index < fan_base_ || index - fan_base_ >= kFanCount) return false;
   *position = index - fan_base_;
   return fan_present_[*position];
 }
 
 bool ChassisModel::SensorAt(uint32_t index, uint32_t* position) const {
-  if (index < sensor_base_ || index - sensor_base_ >= kSensors) return false;
+  if (index < sensor_base_ || index - sensor_base_ >= kSensorCount) return false;
   *position = index - sensor_base_;
   return sensor_present_[*position];
 }
 
 double ChassisModel::Hottest() const {
   double hottest = -std::numeric_limits<double>::infinity();
-  for (uint32_t position = 0; position < kSensors; ++position) {
+  for (uint32_t position = 0; position < kSensorCount; ++position) {
     if (sensor_present_[position]) hottest = std::max(hottest, live_.Temperature(position));
   }
   return hottest;
@@ -267,7 +267,7 @@ bool ChassisModel::RailOutOfBand(uint32_t rail) const {
 void ChassisModel::Sample() {
   std::array<bool, kAlarmSlots> crossed{};
   crossed[Korvane_Fundamental_AlarmOverTemperature] = Hottest() > settings_.over_temp.value;
-  for (uint32_t position = 0; position < kFans; ++position) {
+  for (uint32_t position = 0; position < kFanCount; ++position) {
     if (fan_present_[position] && FanRpm(position) < settings_.underspeed.value) {
       crossed[Korvane_Fundamental_AlarmFanUnderspeed] = true;
     }

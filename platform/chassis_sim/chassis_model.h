@@ -131,8 +131,8 @@ class ChassisModel {
   std::array<std::string, 4> texts_;
   uint32_t fan_base_ = 1;
   uint32_t sensor_base_ = 0;
-  std::array<bool, kFans> fan_present_{true, true, true};
-  std::array<bool, kSensors> sensor_present_{true, true, true, true, true, true, true, true};
+  std::array<bool, kFanCount> fan_present_{true, true, true};
+  std::array<bool, kSensorCount> sensor_present_{true, true, true, true, true, true, true, true};
   bool fan_auto_control_ = true;
   LiveValues live_;
   StatusTable statuses_;

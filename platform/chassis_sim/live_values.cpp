@@ -7,10 +7,11 @@ namespace korvane::virtual_chassis {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-constexpr std::array<double, kSensors> kSensorBase{28.0, 31.5, 35.0, 38.5, 41.0, 33.0, 29.5, 36.5};
+constexpr std::array<double, kSensorCount> kSensorBase{28.0, 31.5, 35.0, 38.5,
+                                                       41.0, 33.0, 29.5, 36.5};
 constexpr double kSensorSwing = 0.6;     // degrees C either way
 constexpr double kSensorPeriod = 240.0;  // seconds
-constexpr std::array<int32_t, kFans> kFanOffset{-35, 0, 45};
+constexpr std::array<int32_t, kFanCount> kFanOffset{-35, 0, 45};
 constexpr double kFanJitter = 15.0;  // rpm either way
 constexpr double kFanSlowest = 2000.0;
 constexpr double kFanFastest = 4000.0;

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/chassis_sim/virtual_chassis.h"
+
 namespace korvane::virtual_chassis {
 
-inline constexpr uint32_t kSensors = 8;
-inline constexpr uint32_t kFans = 3;
 inline constexpr uint32_t kRails = 4;
 
 // Seconds since the chassis was set up; can be stopped for deterministic tests.
@@ -29,9 +29,9 @@ class ChassisClock {
 
 class LiveValues {
  public:
-  // Degrees C of sensor position 0..kSensors-1, quantised to 0.1 C unless pinned.
+  // Degrees C of sensor position 0..kSensorCount-1, quantised to 0.1 C unless pinned.
   double Temperature(uint32_t position) const;
-  // Rpm of fan position 0..kFans-1. The fans speed up from 2000 towards 4000 rpm as the
+  // Rpm of fan position 0..kFanCount-1. The fans speed up from 2000 towards 4000 rpm as the
   // hottest sensor approaches the thermostat setpoint; without auto control they run flat out.
   uint32_t FanSpeed(uint32_t position, double hottest, uint32_t setpoint, bool auto_control) const;
   // Volts of rail 0..kRails-1, within 0.2 % of its nominal and quantised to 1 mV unless pinned.
@@ -52,8 +52,8 @@ class LiveValues {
  private:
   ChassisClock clock_;
   double boot_offset_ = 4321.0;  // uptime when the clock read 0
-  std::array<std::optional<double>, kSensors> pinned_temperature_{};
-  std::array<std::optional<uint32_t>, kFans> pinned_fan_speed_{};
+  std::array<std::optional<double>, kSensorCount> pinned_temperature_{};
+  std::array<std::optional<uint32_t>, kFanCount> pinned_fan_speed_{};
   std::array<std::optional<double>, kRails> pinned_voltage_{};
 };
 

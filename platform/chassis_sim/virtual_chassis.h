@@ -116,6 +116,7 @@ KORVANE_FUNDAMENTAL_EXPORT void ClearInjectedResults();
 KORVANE_FUNDAMENTAL_EXPORT uint32_t CallCount();
 // Copies the text of call i (from 0) into (buffer, size), truncated and
 // NUL-terminated, and returns its full length; 0 when there is no call i.
+// With a null buffer or size 0 it only returns the length.
 KORVANE_FUNDAMENTAL_EXPORT uint32_t CallText(uint32_t i, char* buffer, uint32_t size);
 // Empties the call record.
 KORVANE_FUNDAMENTAL_EXPORT void ClearCalls();
@@ -154,7 +155,8 @@ KORVANE_FUNDAMENTAL_EXPORT void SetReferenceClockSource(int32_t source);
 
 // The chassis has 3 fans and 8 temperature sensors. A fan or sensor has a
 // position from 0; its chassis index is its position plus the chassis's base
-// index, 1 for fans and 0 for sensors unless set here.
+// index, 1 for fans and 0 for sensors unless set here. Here and below, a
+// position, trigger line or rail outside the chassis is ignored.
 inline constexpr uint32_t kFanCount = 3;
 inline constexpr uint32_t kSensorCount = 8;
 KORVANE_FUNDAMENTAL_EXPORT void SetFanMinIndex(uint32_t base);

@@ -1,0 +1,101 @@
+#pragma once
+// The COM interfaces of the driver, declared from the member catalogue, with
+// their identifiers and the enumerations of the type library.
+
+#include "com/catalogue.h"
+#include "com/guid_text.h"
+#include "platform/win32.h"
+
+enum KorvaneRefClockSourceEnum {
+  KorvaneRefClockSourceInternal = 0,
+  KorvaneRefClockSourceExternal = 1,
+  KorvaneRefClockSourceTimingModule = 2,
+};
+
+enum KorvaneTrigBusEnum {
+  KorvaneTrigBusIsolateAll = 0,
+  KorvaneTrigBus1To2 = 1,
+  KorvaneTrigBus1To2To3 = 2,
+  KorvaneTrigBus2To1 = 3,
+  KorvaneTrigBus2To3 = 4,
+  KorvaneTrigBus2To1And3 = 5,
+  KorvaneTrigBus3To2 = 6,
+  KorvaneTrigBus3To2To1 = 7,
+};
+
+// The driver-specific error codes as the type library publishes them (scoped
+// here, so that the names do not meet the status constants of the same names).
+enum class KorvaneErrorCodesEnum : uint32_t {
+  E_KORVANE_IO_GENERAL = 0x80044214,
+  E_KORVANE_IO_TIMEOUT = 0x80044215,
+  E_KORVANE_MODEL_NOT_SUPPORTED = 0x80044216,
+  E_KORVANE_PERSONALITY_NOT_ACTIVE = 0x80044211,
+  E_KORVANE_PERSONALITY_NOT_INSTALLED = 0x80044212,
+  E_KORVANE_VISA_API = 0x80044001,
+  E_KORVANE_CHASSIS_API = 0x80044002,
+  E_KORVANE_UNEXPECTED = 0x80044003,
+  E_KORVANE_INTERNAL_SW = 0x80044004,
+};
+
+// A framework interface of the driver object through which personalities
+// would be hosted; this driver hosts none, so it has no members of its own.
+struct IPersonalityHost : public IUnknown {};
+inline constexpr IID IID_IPersonalityHost =
+    korvane::GuidFromText("{87AC222C-2B91-4B79-9482-D86FDAEFFB23}");
+
+#define KORVANE_FORWARD_INTERFACE(Interface, Base, Iid, Kind) struct Interface;
+KORVANE_INTERFACES(KORVANE_FORWARD_INTERFACE)
+#undef KORVANE_FORWARD_INTERFACE
+
+#define KORVANE_DECLARE_MEMBER(Interface, Member, Flags, Params, Args) \
+  virtual HRESULT STDMETHODCALLTYPE Member Params = 0;
+#define KORVANE_DECLARE_INTERFACE(Interface, Base, Iid, Kind) \
+  struct Interface : public Base {                            \
+    KORVANE_MEMBERS_##Interface(KORVANE_DECLARE_MEMBER)       \
+  };
+KORVANE_INTERFACES(KORVANE_DECLARE_INTERFACE)
+#undef KORVANE_DECLARE_INTERFACE
+#undef KORVANE_DECLARE_MEMBER
+
+#define KORVANE_DEFINE_IID(Interface, Base, Iid, Kind) \
+  inline constexpr IID IID_##Interface = korvane::GuidFromText(Iid);
+KORVANE_INTERFACES(KORVANE_DEFINE_IID)
+#undef KORVANE_DEFINE_IID
+
+namespace korvane {
+
+// The interface id of an interface type, for generic code.
+template <class Interface>
+struct InterfaceId;
+
+#define KORVANE_BIND_SYSTEM_IID(Interface)                 \
+  template <>                                               \
+  struct InterfaceId<::Interface> {                         \
+    static const IID& Get() { return IID_##Interface; }     \
+  };
+KORVANE_BIND_SYSTEM_IID(IUnknown)
+KORVANE_BIND_SYSTEM_IID(IClassFactory)
+KORVANE_BIND_SYSTEM_IID(ISupportErrorInfo)
+KORVANE_BIND_SYSTEM_IID(IProvideClassInfo)
+KORVANE_BIND_SYSTEM_IID(IProvideClassInfo2)
+KORVANE_BIND_SYSTEM_IID(IPersonalityHost)
+#undef KORVANE_BIND_SYSTEM_IID
+
+#define KORVANE_BIND_IID(Interface, Base, Iid, Kind)        \
+  template <>                                               \
+  struct InterfaceId<::Interface> {                         \
+    static constexpr const IID& Get() { return IID_##Interface; } \
+  };
+KORVANE_INTERFACES(KORVANE_BIND_IID)
+#undef KORVANE_BIND_IID
+
+// The number of members in the catalogue: every one has an entry point.
+#define KORVANE_COUNT_MEMBER(Interface, Member, Flags, Params, Args) +1
+#define KORVANE_COUNT_INTERFACE(Interface, Base, Iid, Kind) \
+  KORVANE_MEMBERS_##Interface(KORVANE_COUNT_MEMBER)
+inline constexpr int kCatalogueMemberCount = 0 KORVANE_INTERFACES(KORVANE_COUNT_INTERFACE);
+#undef KORVANE_COUNT_INTERFACE
+#undef KORVANE_COUNT_MEMBER
+static_assert(kCatalogueMemberCount == 107);
+
+}  // namespace korvane

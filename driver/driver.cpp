@@ -42,8 +42,7 @@ HRESULT CDriver::InitializeSession(BSTR resourceName, bool idQuery, BSTR optionS
         OLESTR("True"),
         AdditionalInfo(OLESTR("Interchange checking is not supported by the driver.")));
   }
-  trace_.SetNamePrefix(info_.identifier);
-  if (HRESULT status = trace_.ConfigureTrace(); FAILED(status)) return status;
+  if (HRESULT status = trace_.ConfigureTrace(info_.identifier); FAILED(status)) return status;
   if (HRESULT status = InitializeIO(); FAILED(status)) return status;
 
   // Connected: every failure from here on closes the connection again.

@@ -71,7 +71,9 @@ TEST_F(ChassisStatusTest, EveryRowOfTheTranslation) {
     EXPECT_EQ(c.expected, Translate(c.status, OLESTR("Fans.Alarm.Clear")));
     ErrorRecord error = TakeErrorInfo();
     EXPECT_EQ(c.description != nullptr, error.present);
-    if (c.description) EXPECT_EQ(c.description, error.description);
+    if (c.description) {
+      EXPECT_EQ(c.description, error.description);
+    }
   }
 }
 

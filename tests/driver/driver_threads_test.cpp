@@ -46,7 +46,9 @@ TEST_F(DriverTest, MembersOfOneObjectNeverOverlap) {
   }
   int open = 0;
   for (const std::string& name : ChassisOperations()) {
-    if (name == "Korvane_Fundamental_Api") EXPECT_EQ(1, ++open) << "two sessions overlapped";
+    if (name == "Korvane_Fundamental_Api") {
+      EXPECT_EQ(1, ++open) << "two sessions overlapped";
+    }
     if (name == "~Korvane_Fundamental_Api") --open;
   }
   EXPECT_EQ(0, open);

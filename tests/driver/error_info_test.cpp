@@ -15,10 +15,10 @@ class RegisteredProgIdTest : public DriverTest {
  protected:
   void SetUp() override {
     DriverTest::SetUp();
-    const OleString key = OLESTR("Software\\Classes\\CLSID\\") + AnsiToOle(kClsidKorvaneText) +
+    const OleString key = OLESTR("CLSID\\") + AnsiToOle(kClsidKorvaneText) +
                           OLESTR("\\ProgID");
     HKEY handle = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &handle, nullptr));
     const OLECHAR progId[] = OLESTR("Korvane.Korvane.1");
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(handle, nullptr, 0, REG_SZ,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -331,6 +332,24 @@ INSTANTIATE_TEST_SUITE_P(Items, TraceItemTest,
                                          TraceCase{true, OLESTR("Trace=0"), kUnexpected, true},
                                          TraceCase{false, OLESTR("Trace=true, trace=false"),
                                                    kUnexpected, true}));
+
+// A log that has run is stopped by Trace=false, and the request withdrawn.
+TEST_F(OptionStringTest, TraceFalseStopsARunningLog) {
+  std::filesystem::path file;
+  {
+    CTraceLog running;
+    running.SetFileName(OLESTR("driver_options_trace_false"));
+    ASSERT_EQ(running.Start(), S_OK);
+    running.SetStartRequest(true);
+    file = OleToAnsi(running.filePath());
+    const OptionTarget onRunning{flags, driverSetup, optionTable, driverSetupTable,
+                                 model, running,     reporter};
+    EXPECT_EQ(ProcessDriverSetup(onRunning, OLESTR("Trace=false")), S_OK);
+    EXPECT_EQ(running.state(), TraceState::kStopped);
+    EXPECT_FALSE(running.enabled());
+  }
+  std::filesystem::remove(file);
+}
 
 }  // namespace
 }  // namespace korvane

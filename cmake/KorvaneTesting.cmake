@@ -4,9 +4,9 @@
 # environment; tests that need more may also set the ENVIRONMENT property.
 #
 # On the Windows build CTest runs each test program through the
-# cross-compiling emulator (Wine, see cmake/mingw-w64-x86_64.cmake), inside a
-# Wine prefix that the fixture "WinePrefix" creates fresh for every CTest run
-# and removes afterwards.
+# cross-compiling emulator (Wine, see cmake/mingw-w64-x86_64.cmake), one after
+# the other, inside a Wine prefix that the fixture "WinePrefix" creates fresh
+# for every CTest run and removes afterwards.
 set(KORVANE_TEST_TIMEOUT 300 CACHE STRING "Time limit of one test program, in seconds")
 
 if(CMAKE_CROSSCOMPILING)
@@ -68,7 +68,9 @@ function(korvane_test name)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
   endif()
   if(CMAKE_CROSSCOMPILING_EMULATOR)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED WinePrefix
+    # One at a time: the programs share the prefix's registry, where tests
+    # register and remove classes.
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED WinePrefix RESOURCE_LOCK WinePrefix
                          ENVIRONMENT_MODIFICATION "${KORVANE_WINE_ENVIRONMENT}")
   endif()
 endfunction()

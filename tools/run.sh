@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${KORVANE_BUILD_ROOT:-$root/build}/run
 
-bash "$root/tools/install-packages.sh" cmake ninja-build g++ make
+bash "$root/tools/install-packages.sh" cmake ninja-build g++
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DKORVANE_BUILD_TESTS=OFF -DKORVANE_BUILD_BENCH=OFF >/dev/null

@@ -237,9 +237,10 @@ int32_t ChassisModel::GetRailThreshold(Korvane_Fundamental_VoltageRail rail, int
   if (!ValidRail(rail) || !ValidSide(side) || !ValidSetting(setting) || volts == nullptr) {
     return kInvalid;
   }
-  const RailThresholds& thresholds = setting == Korvane_Fundamental_SettingCurrent
-                                         ? settings_.rails[rail]
-                                         : Settings{}.rails[rail];
+  // A copy: the factory side comes from a temporary Settings.
+  const RailThresholds thresholds = setting == Korvane_Fundamental_SettingCurrent
+                                        ? settings_.rails[rail]
+                                        : Settings{}.rails[rail];
   *volts = side == Korvane_Fundamental_ThresholdHigh ? thresholds.high : thresholds.low;
   return kSuccess;
 }

@@ -9,7 +9,8 @@
 //   Driver* DriverForCall();         its driver, null for a detached item
 //   HRESULT ReportDetached(const MemberRecord&);
 //   AttributeCacheTable& AttributeCache();
-// and Driver offers IsReadyForCall(), IsSimulating(), GetErrorReporter() and
+//   bool IsReadyForCall();           initialized (driver) or connected (item)
+// and Driver offers IsSimulating(), Reporter() and
 // TraceLog().
 
 #include <new>
@@ -124,12 +125,12 @@ HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args...
     auto* driver = node.DriverForCall();
     if (driver == nullptr) return node.ReportDetached(member);
     CallFrame frame(driver, member.context());
-    if (!member.has(MemberFlags::NoInit) && !driver->IsReadyForCall()) {
-      return driver->GetErrorReporter().ReportNotInitialized();
+    if (!member.has(MemberFlags::NoInit) && !node.IsReadyForCall()) {
+      return driver->Reporter().ReportNotInitialized();
     }
     SetErrorInfo(0, nullptr);
     if (int index = entry::FirstNullPointer(args...); index >= 0) {
-      return driver->GetErrorReporter().ReportNullPointer(
+      return driver->Reporter().ReportNullPointer(
           member.context().wideMemberName.c_str(), member.wideParameterName(index).c_str());
     }
     if (!member.has(MemberFlags::InOut)) entry::EmptyOutputs(args...);

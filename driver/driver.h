@@ -42,6 +42,7 @@ class CDriver : public CNode, public ICallContextProvider {
   // A driver is always its own driver; only items can be detached.
   HRESULT ReportDetached(const MemberRecord&) { return E_UNEXPECTED; }
   CKorvaneErrorReporter& Reporter() { return reporter_; }
+  CKorvaneErrorReporter& GetErrorReporter() const override { return reporter_; }
   CTraceLog& TraceLog() { return trace_; }
   const CallContext& GetCallContext() const override;
 
@@ -103,7 +104,9 @@ class CDriver : public CNode, public ICallContextProvider {
   const DriverInfo info_;
   CriticalSection lock_;
   CTraceLog trace_;
-  CKorvaneErrorReporter reporter_;
+  // Reports change no state of the driver; the reporter is reached through
+  // const nodes as well.
+  mutable CKorvaneErrorReporter reporter_;
   std::atomic<bool> initialized_{false};
 };
 

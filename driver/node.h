@@ -28,9 +28,9 @@ class CNode {
   void SetRoot(CDriver* root) { root_ = root; }
   CDriver* Root() const { return root_; }
 
-  // The driver's reporter, also for child nodes; and the node-level forms of
-  // its two generic operations.
-  CKorvaneErrorReporter& GetErrorReporter() const;
+  // The driver's reporter, also for child nodes (through their root); and
+  // the node-level forms of its two generic operations.
+  virtual CKorvaneErrorReporter& GetErrorReporter() const;
   HRESULT ReportError(MessageId id, std::initializer_list<const OLECHAR*> inserts = {}) const;
   HRESULT ReportErrorWithInfo(MessageId id, const OLECHAR* additionalInformation,
                               std::initializer_list<const OLECHAR*> inserts = {}) const;

@@ -40,7 +40,7 @@ template <class... Args>
 int FirstNullPointer(Args... args) {
   int index = 0;
   int found = -1;
-  auto check = [&](auto arg) {
+  [[maybe_unused]] auto check = [&](auto arg) {
     if constexpr (kIsPointerParameter<decltype(arg)>) {
       if (found < 0 && arg == nullptr) found = index;
     }
@@ -53,7 +53,7 @@ int FirstNullPointer(Args... args) {
 // Sets every out-only pointer parameter to its empty value.
 template <class... Args>
 void EmptyOutputs(Args... args) {
-  auto empty = [](auto arg) {
+  [[maybe_unused]] auto empty = [](auto arg) {
     if constexpr (kIsPointerParameter<decltype(arg)>) *arg = {};
   };
   (empty(args), ...);
@@ -72,7 +72,7 @@ TraceParam TraceParamOf(const char* name, T value) {
 
 template <class... Args>
 void AddTraceParams(CMethodTrace& trace, const MemberRecord& member, Args... args) {
-  size_t index = 0;
+  [[maybe_unused]] size_t index = 0;
   (trace.Add(TraceParamOf(member.parameterName(index++).c_str(), args)), ...);
 }
 

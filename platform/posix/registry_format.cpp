@@ -42,20 +42,23 @@ std::string QuoteText(std::u16string_view text) {
         break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
-          quoted += "\\x" + Hex2(static_cast<unsigned char>(c));
+          quoted += "\\x";
+          quoted += Hex2(static_cast<unsigned char>(c));
         } else {
           quoted += c;
         }
     }
   }
-  return quoted + "\"";
+  quoted += '"';
+  return quoted;
 }
 
 std::string EscapeKeyName(std::u16string_view name) {
   std::string escaped;
   for (char c : Utf16ToUtf8(name)) {
     if (c == '%' || static_cast<unsigned char>(c) < 0x20) {
-      escaped += "%" + Hex2(static_cast<unsigned char>(c));
+      escaped += '%';
+      escaped += Hex2(static_cast<unsigned char>(c));
     } else {
       escaped += c;
     }
@@ -89,7 +92,8 @@ std::string FormatData(const RegistryValue& value) {
     std::snprintf(buffer, sizeof(buffer), "dword:%08x", number);
     return buffer;
   }
-  std::string hex = "hex(" + std::to_string(value.type) + "):";
+  std::string hex = "hex(";
+  hex.append(std::to_string(value.type)).append("):");
   for (std::size_t i = 0; i < value.data.size(); ++i) {
     if (i != 0) hex += ',';
     hex += Hex2(value.data[i]);
@@ -98,13 +102,17 @@ std::string FormatData(const RegistryValue& value) {
 }
 
 void WriteKey(const RegistryKey& key, const std::string& path, std::string* out) {
-  *out += "\n[" + path + "]\n";
+  out->append("\n[").append(path).append("]\n");
   for (const RegistryValue& value : key.values()) {
-    *out += (value.name.empty() ? std::string("@") : QuoteText(value.name)) + "=" +
-            FormatData(value) + "\n";
+    out->append(value.name.empty() ? std::string("@") : QuoteText(value.name))
+        .append("=")
+        .append(FormatData(value))
+        .append("\n");
   }
   for (const RegistryKey* sub : key.SubKeys()) {
-    WriteKey(*sub, path + "\\" + EscapeKeyName(sub->name()), out);
+    std::string subPath = path;
+    subPath.append("\\").append(EscapeKeyName(sub->name()));
+    WriteKey(*sub, subPath, out);
   }
 }
 

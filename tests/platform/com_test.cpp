@@ -1,0 +1,288 @@
+// The COM runtime: apartments, object creation from registered class objects
+// and from in-process servers in the registry, ProgIDs, the Global Interface
+// Table and GUID text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_process.h"
+#include "counted_object.h"
+#include "platform/ole_string.h"
+#include "platform/win32.h"
+#include "test_server/echo.h"
+#include "wine_probe.h"
+
+namespace {
+
+using korvane::test::CountedObject;
+using korvane::test::EchoFactory;
+
+// Runs body on a new thread, inside the multithreaded apartment.
+template <class Body>
+void OnMultithreadedThread(Body body) {
+  std::thread thread([&body] {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    body();
+    CoUninitialize();
+  });
+  thread.join();
+}
+
+OleString GuidText(REFGUID guid) {
+  OLECHAR text[39];
+  EXPECT_EQ(StringFromGUID2(guid, text, 39), 39);
+  return text;
+}
+
+TEST(Apartment, EntriesAreCountedPerThread) {
+  std::thread thread([] {
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), RPC_E_CHANGED_MODE);
+    EXPECT_EQ(CoInitialize(nullptr), RPC_E_CHANGED_MODE);
+    CoUninitialize();
+    CoUninitialize();
+    // Left completely: the thread may choose again.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+    CoUninitialize();
+    CoUninitialize();
+  });
+  thread.join();
+}
+
+TEST(Apartment, ObjectsNeedCom) {
+  std::thread thread([] {
+    IUnknown* table = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IUnknown, reinterpret_cast<void**>(&table)),
+              CO_E_NOTINITIALIZED);
+    EXPECT_EQ(table, nullptr);
+  });
+  thread.join();
+}
+
+TEST(GlobalInterfaceTable, HandsTheObjectToAnotherThreadAndReleasesItOnRevoke) {
+  CountedObject object;
+  object.AddRef();
+  OnMultithreadedThread([&object] {
+    IGlobalInterfaceTable* table = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr,
+                               CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
+                                   CLSCTX_REMOTE_SERVER,
+                               IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&table)),
+              S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(table->RegisterInterfaceInGlobal(&object, IID_IUnknown, &cookie), S_OK);
+    EXPECT_NE(cookie, 0u);
+    EXPECT_GT(object.references(), 1) << "the table holds the object";
+
+    IUnknown* fetched = nullptr;
+    OnMultithreadedThread([&] {
+      IGlobalInterfaceTable* sameTable = nullptr;
+      ASSERT_EQ(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&sameTable)),
+                S_OK);
+      EXPECT_EQ(sameTable->GetInterfaceFromGlobal(cookie, IID_IUnknown,
+                                                  reinterpret_cast<void**>(&fetched)),
+                S_OK);
+      sameTable->Release();
+    });
+    EXPECT_EQ(fetched, static_cast<IUnknown*>(&object));
+    if (fetched != nullptr) fetched->Release();
+
+    EXPECT_EQ(table->RevokeInterfaceFromGlobal(cookie), S_OK);
+    EXPECT_EQ(object.references(), 1) << "revoking released the table's references";
+    IUnknown* gone = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(table->GetInterfaceFromGlobal(cookie, IID_IUnknown, reinterpret_cast<void**>(&gone)),
+              E_INVALIDARG);
+    EXPECT_EQ(table->RevokeInterfaceFromGlobal(cookie), E_INVALIDARG);
+    table->Release();
+  });
+  EXPECT_EQ(object.references(), 1);
+}
+
+TEST(ClassObject, RegisteredInProcessWithoutTheRegistry) {
+  const CLSID inProcessOnly = {
+      0x6C1D2A12, 0x3F4B, 0x4E8A, {0x9B, 0x71, 0x2D, 0x55, 0x0E, 0x14, 0xA7, 0x03}};
+  EchoFactory factory;
+  OnMultithreadedThread([&] {
+    DWORD cookie = 0;
+    ASSERT_EQ(CoRegisterClassObject(inProcessOnly, &factory, CLSCTX_INPROC_SERVER,
+                                    REGCLS_MULTIPLEUSE, &cookie),
+              S_OK);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      ITestEcho* echo = nullptr;
+      ASSERT_EQ(CoCreateInstance(inProcessOnly, nullptr, CLSCTX_INPROC_SERVER, IidOf<ITestEcho>(),
+                                 reinterpret_cast<void**>(&echo)),
+                S_OK);
+      LONG doubled = 0;
+      EXPECT_EQ(echo->Twice(4, &doubled), S_OK);
+      EXPECT_EQ(doubled, 8);
+      echo->Release();
+    }
+    EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
+    EXPECT_EQ(factory.references(), 0) << "revoking released the class object";
+    IUnknown* none = nullptr;
+    EXPECT_EQ(CoCreateInstance(inProcessOnly, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               reinterpret_cast<void**>(&none)),
+              REGDB_E_CLASSNOTREG);
+  });
+}
+
+// Registers the test server module for the current user (for the machine
+// under Wine, whose COM reads the machine's classes only); removed again when
+// the object ends. Copying would remove the registration twice: deleted.
+class TestServerRegistration {
+ public:
+  explicit TestServerRegistration(OleString progId)
+      : root_(korvane::test::RunningUnderWine() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER),
+        progId_(std::move(progId)),
+        classKey_(OleString(OLESTR("Software\\Classes\\CLSID\\")) +
+                  GuidText(CLSID_TestEchoServer)) {
+    Remove();
+    const OleString module = korvane::test::BesideProgram(KORVANE_TEST_SERVER_FILE);
+    // Without ThreadingModel the class would live in the main single-threaded
+    // apartment and need a proxy, which ITestEcho does not have.
+    ok_ = SetString(classKey_ + OLESTR("\\InprocServer32"), nullptr, module) &&
+          SetString(classKey_ + OLESTR("\\InprocServer32"), OLESTR("ThreadingModel"),
+                    OLESTR("Both")) &&
+          SetString(classKey_ + OLESTR("\\ProgID"), nullptr, progId_) &&
+          SetString(OleString(OLESTR("Software\\Classes\\")) + progId_ + OLESTR("\\CLSID"), nullptr,
+                    GuidText(CLSID_TestEchoServer));
+  }
+  TestServerRegistration(const TestServerRegistration&) = delete;
+  TestServerRegistration& operator=(const TestServerRegistration&) = delete;
+  ~TestServerRegistration() { Remove(); }
+
+  bool ok() const { return ok_; }
+
+ private:
+  bool SetString(const OleString& path, const OLECHAR* name, const OleString& text) const {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root_, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    const LONG status =
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(OLECHAR)));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+  }
+  void Remove() {
+    RegDeleteTreeW(root_, classKey_.c_str());
+    RegDeleteTreeW(root_, (OLESTR("Software\\Classes\\") + progId_).c_str());
+  }
+
+  HKEY root_;
+  OleString progId_;
+  OleString classKey_;
+  bool ok_ = false;
+};
+
+TEST(ClassObject, RegisteredByOneProcessCreatedInAnother) {
+  const std::string progId = "Korvane.TestEcho" + std::to_string(GetCurrentProcessId());
+  TestServerRegistration registration(AnsiToOle(progId));
+  ASSERT_TRUE(registration.ok());
+
+  EXPECT_EQ(korvane::test::RunChild("create " + progId), 0)
+      << "the child's exit code tells which step failed (test_child.cpp)";
+
+  // This process sees the same registration.
+  OnMultithreadedThread([&] {
+    LPOLESTR found = nullptr;
+    ASSERT_EQ(ProgIDFromCLSID(CLSID_TestEchoServer, &found), S_OK);
+    EXPECT_TRUE(OleView(found) == AnsiToOle(progId));
+    CoTaskMemFree(found);
+    ITestEcho* echo = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_TestEchoServer, nullptr, CLSCTX_INPROC_SERVER,
+                               IidOf<ITestEcho>(), reinterpret_cast<void**>(&echo)),
+              S_OK);
+    echo->Release();
+  });
+}
+
+TEST(ClassObject, UnknownClassesAndProgIds) {
+  const CLSID unknown = {
+      0x6C1D2A13, 0x3F4B, 0x4E8A, {0x9B, 0x71, 0x2D, 0x55, 0x0E, 0x14, 0xA7, 0x04}};
+  OnMultithreadedThread([&] {
+    IUnknown* object = nullptr;
+    EXPECT_EQ(CoCreateInstance(unknown, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               reinterpret_cast<void**>(&object)),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(object, nullptr);
+  });
+  LPOLESTR progId = nullptr;
+  EXPECT_EQ(ProgIDFromCLSID(unknown, &progId), REGDB_E_CLASSNOTREG);
+  CLSID clsid = CLSID_TestEchoServer;
+  EXPECT_EQ(CLSIDFromProgID(OLESTR("Korvane.NoSuchProgId"), &clsid), CO_E_CLASSSTRING);
+}
+
+TEST(Registry, WritersInSeveralProcessesLoseNothing) {
+  const std::string name = "KorvaneTest_writers_" + std::to_string(GetCurrentProcessId());
+  const OleString key = OLESTR("Software\\") + AnsiToOle(name);
+  constexpr int kWriters = 3;
+  constexpr int kValuesEach = 15;
+  std::vector<std::thread> writers;
+  std::vector<int> results(kWriters, -1);
+  for (int i = 0; i < kWriters; ++i) {
+    writers.emplace_back([&, i] {
+      results[i] = korvane::test::RunChild("write " + name + " w" + std::to_string(i) + " " +
+                                           std::to_string(kValuesEach));
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  for (int result : results) EXPECT_EQ(result, 0);
+
+  HKEY opened = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened), ERROR_SUCCESS);
+  DWORD values = 0;
+  EXPECT_EQ(RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                             nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(values, static_cast<DWORD>(kWriters * kValuesEach));
+  RegCloseKey(opened);
+  RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+}
+
+TEST(Guid, TextFormRoundTrips) {
+  const GUID guid = {0x47ED5184, 0xA398, 0x11D4, {0xBA, 0x58, 0x00, 0x00, 0x64, 0x65, 0x73, 0x74}};
+  const OleString text = GuidText(guid);
+  EXPECT_TRUE(text == OLESTR("{47ED5184-A398-11D4-BA58-000064657374}"));
+  OLECHAR small[38];
+  EXPECT_EQ(StringFromGUID2(guid, small, 38), 0) << "no room for the terminator";
+
+  struct Case {
+    const OLECHAR* text;
+    bool valid;
+  };
+  const Case cases[] = {
+      {OLESTR("{47ED5184-A398-11D4-BA58-000064657374}"), true},
+      {OLESTR("{47ed5184-a398-11d4-ba58-000064657374}"), true},
+      {OLESTR("{47ED5184-A398-11D4-BA58-00006465737}"), false},
+      {OLESTR("{47ED5184-A398-11D4-BA58+000064657374}"), false},
+      {OLESTR("{47ED5184-A398-11D4-BA58-00006465737G}"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(OleToAnsi(c.text));
+    IID iid = IID_NULL;
+    CLSID clsid = CLSID_NULL;
+    const HRESULT fromIid = IIDFromString(c.text, &iid);
+    const HRESULT fromClsid = CLSIDFromString(c.text, &clsid);
+    if (c.valid) {
+      EXPECT_EQ(fromIid, S_OK);
+      EXPECT_EQ(fromClsid, S_OK);
+      EXPECT_TRUE(IsEqualGUID(iid, guid));
+      EXPECT_TRUE(IsEqualGUID(clsid, guid));
+    } else {
+      EXPECT_TRUE(FAILED(fromIid));
+      EXPECT_EQ(fromClsid, CO_E_CLASSSTRING);
+    }
+  }
+}
+
+}  // namespace

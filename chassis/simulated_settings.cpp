@@ -4,10 +4,10 @@ namespace korvane {
 namespace {
 // Rail order: +5 V, +3.3 V, -12 V, +12 V. The -12 V rail's high threshold is
 // the more negative one.
-constexpr std::array<double, SimulatedChassisSettings::kRails> kRailHighDefaults{5.25, 3.465,
-                                                                                 -12.6, 12.6};
-constexpr std::array<double, SimulatedChassisSettings::kRails> kRailLowDefaults{4.75, 3.135,
-                                                                                -11.4, 11.4};
+constexpr std::array<double, SimulatedChassisSettings::kRails> kRailHighDefaults{5.25, 3.465, -12.6,
+                                                                                 12.6};
+constexpr std::array<double, SimulatedChassisSettings::kRails> kRailLowDefaults{4.75, 3.135, -11.4,
+                                                                                11.4};
 }  // namespace
 
 void SimulatedChassisSettings::Reset() {

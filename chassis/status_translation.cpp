@@ -41,8 +41,7 @@ HRESULT Korvane::TranslateChassisStatus(int32_t status, const OLECHAR* methodNam
       if (status >= kFirstUnexpectedStatus && status <= kLastUnexpectedStatus) {
         return Reporter().ReportChassisUnexpectedStatus(statusText.c_str(), method.c_str());
       }
-      return Reporter().ReportChassisError(description.c_str(), statusText.c_str(),
-                                           method.c_str());
+      return Reporter().ReportChassisError(description.c_str(), statusText.c_str(), method.c_str());
     case Korvane_Fundamental_StatusTypeVisa:
       return Reporter().ReportChassisVisaError(description.c_str(), statusText.c_str(),
                                                method.c_str());

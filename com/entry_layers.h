@@ -28,24 +28,24 @@ struct EntryLayerOf<IUnknown> {
 
 #define KORVANE_PREPEND_COMMA(...) __VA_OPT__(, ) __VA_ARGS__
 
-#define KORVANE_ENTRY_MEMBER(Interface, Member, Flags, Params, Args)                         \
-  HRESULT STDMETHODCALLTYPE Member Params override {                                        \
-    static const MemberRecord kRecord(IID_##Interface, #Interface, #Member, #Args,          \
-                                      MemberFlags::Flags);                                  \
-    return RunEntryPoint(kRecord, static_cast<Derived&>(*this),                             \
-                         &Derived::Interface##_##Member KORVANE_PREPEND_COMMA Args);        \
+#define KORVANE_ENTRY_MEMBER(Interface, Member, Flags, Params, Args)                 \
+  HRESULT STDMETHODCALLTYPE Member Params override {                                 \
+    static const MemberRecord kRecord(IID_##Interface, #Interface, #Member, #Args,   \
+                                      MemberFlags::Flags);                           \
+    return RunEntryPoint(kRecord, static_cast<Derived&>(*this),                      \
+                         &Derived::Interface##_##Member KORVANE_PREPEND_COMMA Args); \
   }
 
-#define KORVANE_ENTRY_LAYER(Interface, Base, Iid, Kind)                                     \
-  template <class Derived, class Face = ::Interface>                                        \
-  class Interface##Entry : public EntryLayerOf<::Base>::template Layer<Derived, Face> {     \
-   public:                                                                                  \
-    KORVANE_MEMBERS_##Interface(KORVANE_ENTRY_MEMBER)                                       \
-  };                                                                                        \
-  template <>                                                                               \
-  struct EntryLayerOf<::Interface> {                                                        \
-    template <class Derived, class Face>                                                    \
-    using Layer = Interface##Entry<Derived, Face>;                                          \
+#define KORVANE_ENTRY_LAYER(Interface, Base, Iid, Kind)                                 \
+  template <class Derived, class Face = ::Interface>                                    \
+  class Interface##Entry : public EntryLayerOf<::Base>::template Layer<Derived, Face> { \
+   public:                                                                              \
+    KORVANE_MEMBERS_##Interface(KORVANE_ENTRY_MEMBER)                                   \
+  };                                                                                    \
+  template <>                                                                           \
+  struct EntryLayerOf<::Interface> {                                                    \
+    template <class Derived, class Face>                                                \
+    using Layer = Interface##Entry<Derived, Face>;                                      \
   };
 
 KORVANE_INTERFACES(KORVANE_ENTRY_LAYER)

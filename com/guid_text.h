@@ -34,7 +34,8 @@ constexpr GUID GuidFromText(const char (&text)[39]) {
   guid.Data3 = static_cast<uint16_t>(HexField(text, 15, 4));
   guid.Data4[0] = static_cast<uint8_t>(HexField(text, 20, 2));
   guid.Data4[1] = static_cast<uint8_t>(HexField(text, 22, 2));
-  for (int i = 0; i < 6; ++i) guid.Data4[2 + i] = static_cast<uint8_t>(HexField(text, 25 + 2 * i, 2));
+  for (int i = 0; i < 6; ++i)
+    guid.Data4[2 + i] = static_cast<uint8_t>(HexField(text, 25 + 2 * i, 2));
   return guid;
 }
 

@@ -21,7 +21,8 @@ struct Face {
 // first face: the object's identity.
 template <class T, class First, class... Rest>
 void* FindInterface(T* object, REFIID riid) {
-  if (IsEqualGUID(riid, IID_IUnknown)) return First::Find(object, InterfaceId<typename First::Id>::Get());
+  if (IsEqualGUID(riid, IID_IUnknown))
+    return First::Find(object, InterfaceId<typename First::Id>::Get());
   void* found = First::Find(object, riid);
   ((found = found ? found : Rest::Find(object, riid)), ...);
   return found;

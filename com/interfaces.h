@@ -68,10 +68,10 @@ namespace korvane {
 template <class Interface>
 struct InterfaceId;
 
-#define KORVANE_BIND_SYSTEM_IID(Interface)                 \
-  template <>                                               \
-  struct InterfaceId<::Interface> {                         \
-    static const IID& Get() { return IID_##Interface; }     \
+#define KORVANE_BIND_SYSTEM_IID(Interface)              \
+  template <>                                           \
+  struct InterfaceId<::Interface> {                     \
+    static const IID& Get() { return IID_##Interface; } \
   };
 KORVANE_BIND_SYSTEM_IID(IUnknown)
 KORVANE_BIND_SYSTEM_IID(IClassFactory)
@@ -81,9 +81,9 @@ KORVANE_BIND_SYSTEM_IID(IProvideClassInfo2)
 KORVANE_BIND_SYSTEM_IID(IPersonalityHost)
 #undef KORVANE_BIND_SYSTEM_IID
 
-#define KORVANE_BIND_IID(Interface, Base, Iid, Kind)        \
-  template <>                                               \
-  struct InterfaceId<::Interface> {                         \
+#define KORVANE_BIND_IID(Interface, Base, Iid, Kind)              \
+  template <>                                                     \
+  struct InterfaceId<::Interface> {                               \
     static constexpr const IID& Get() { return IID_##Interface; } \
   };
 KORVANE_INTERFACES(KORVANE_BIND_IID)

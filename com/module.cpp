@@ -26,7 +26,9 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) {
   return DriverClassFactory().QueryInterface(riid, object);
 }
 
-HRESULT CanUnloadNow() { return ModuleLockCount().load() == 0 ? S_OK : S_FALSE; }
+HRESULT CanUnloadNow() {
+  return ModuleLockCount().load() == 0 ? S_OK : S_FALSE;
+}
 
 HRESULT RegisterClassObjectsInProcess(DWORD* cookie) {
   return CoRegisterClassObject(kClsidKorvane, &DriverClassFactory(), CLSCTX_INPROC_SERVER,

@@ -6,4 +6,6 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
   return korvane::GetClassObject(clsid, riid, object);
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return korvane::CanUnloadNow(); }
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return korvane::CanUnloadNow();
+}

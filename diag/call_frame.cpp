@@ -12,7 +12,9 @@ CallFrame::CallFrame(const void* owner, const CallContext& context)
   tInnermost = this;
 }
 
-CallFrame::~CallFrame() { tInnermost = outer_; }
+CallFrame::~CallFrame() {
+  tInnermost = outer_;
+}
 
 const CallContext& CallFrame::Innermost(const void* owner) {
   for (const CallFrame* frame = tInnermost; frame; frame = frame->outer_) {

@@ -130,8 +130,8 @@ HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args...
     }
     SetErrorInfo(0, nullptr);
     if (int index = entry::FirstNullPointer(args...); index >= 0) {
-      return driver->Reporter().ReportNullPointer(
-          member.context().wideMemberName.c_str(), member.wideParameterName(index).c_str());
+      return driver->Reporter().ReportNullPointer(member.context().wideMemberName.c_str(),
+                                                  member.wideParameterName(index).c_str());
     }
     if (!member.has(MemberFlags::InOut)) entry::EmptyOutputs(args...);
     HRESULT status = S_OK;

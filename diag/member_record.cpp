@@ -5,7 +5,9 @@
 namespace korvane {
 namespace {
 
-OleString Widen(std::string_view text) { return OleString(text.begin(), text.end()); }
+OleString Widen(std::string_view text) {
+  return OleString(text.begin(), text.end());
+}
 
 // "(Index, val)" -> {"Index", "val"}; "()" -> {}.
 std::vector<std::string> SplitNames(std::string_view list) {

@@ -19,7 +19,8 @@ struct MemberFlags {
     SimCacheGet = 1u << 4,      // while simulating: the attribute cache, true when unset
     SimCachePut = 1u << 5,      // while simulating: stored in the attribute cache
   };
-  static constexpr unsigned kSimulationRules = SimSerialNumber | SimZero | SimCacheGet | SimCachePut;
+  static constexpr unsigned kSimulationRules =
+      SimSerialNumber | SimZero | SimCacheGet | SimCachePut;
 };
 
 class MemberRecord {

@@ -11,7 +11,9 @@ CDriver::CDriver(const CLSID& driverClass, DriverInfo info)
 
 CDriver::~CDriver() = default;
 
-const CallContext& CDriver::GetCallContext() const { return CallFrame::Innermost(this); }
+const CallContext& CDriver::GetCallContext() const {
+  return CallFrame::Innermost(this);
+}
 
 // Simulate is written only under the driver's lock but read by item calls
 // that hold only their item's lock.
@@ -88,8 +90,8 @@ HRESULT CDriver::Close() {
 }
 
 OptionTarget CDriver::Options() {
-  return OptionTarget{flags_,        driverSetup_,     optionTable_, driverSetupTable_,
-                      identity_.model, trace_, reporter_};
+  return OptionTarget{flags_,          driverSetup_, optionTable_, driverSetupTable_,
+                      identity_.model, trace_,       reporter_};
 }
 
 }  // namespace korvane

@@ -19,7 +19,9 @@ DriverInfo Korvane::MakeDriverInfo() {
   return info;
 }
 
-Korvane::Korvane() { InitializeDriverData(); }
+Korvane::Korvane() {
+  InitializeDriverData();
+}
 
 Korvane::~Korvane() = default;
 
@@ -133,9 +135,13 @@ HRESULT Korvane::IIviDriver_get_DriverOperation(IIviDriverOperation** val) {
   return QueryFace(val);
 }
 
-HRESULT Korvane::IIviDriver_get_Identity(IIviDriverIdentity** val) { return QueryFace(val); }
+HRESULT Korvane::IIviDriver_get_Identity(IIviDriverIdentity** val) {
+  return QueryFace(val);
+}
 
-HRESULT Korvane::IIviDriver_get_Utility(IIviDriverUtility** val) { return QueryFace(val); }
+HRESULT Korvane::IIviDriver_get_Utility(IIviDriverUtility** val) {
+  return QueryFace(val);
+}
 
 HRESULT Korvane::IIviDriver_Initialize(BSTR ResourceName, VARIANT_BOOL IdQuery, VARIANT_BOOL Reset,
                                        BSTR OptionString) {
@@ -152,25 +158,35 @@ HRESULT Korvane::IIviDriver_get_Initialized(VARIANT_BOOL* val) {
   return S_OK;
 }
 
-HRESULT Korvane::IIviDriver_Close() { return CDriver::Close(); }
+HRESULT Korvane::IIviDriver_Close() {
+  return CDriver::Close();
+}
 
 // --- IKorvane ----------------------------------------------------------------
 
-HRESULT Korvane::IKorvane_get_System(IKorvaneSystem** val) { return QueryFace(val); }
+HRESULT Korvane::IKorvane_get_System(IKorvaneSystem** val) {
+  return QueryFace(val);
+}
 
 HRESULT Korvane::IKorvane_get_TemperatureSensors(IKorvaneTemperatureSensors** val) {
   return QueryFace(val);
 }
 
-HRESULT Korvane::IKorvane_get_Fans(IKorvaneFans** val) { return QueryFace(val); }
+HRESULT Korvane::IKorvane_get_Fans(IKorvaneFans** val) {
+  return QueryFace(val);
+}
 
 HRESULT Korvane::IKorvane_get_ReferenceClock(IKorvaneReferenceClock** val) {
   return QueryFace(val);
 }
 
-HRESULT Korvane::IKorvane_get_TriggerBus(IKorvaneTriggerBus** val) { return QueryFace(val); }
+HRESULT Korvane::IKorvane_get_TriggerBus(IKorvaneTriggerBus** val) {
+  return QueryFace(val);
+}
 
-HRESULT Korvane::IKorvane_get_VoltageRails(IKorvaneVoltageRails** val) { return QueryFace(val); }
+HRESULT Korvane::IKorvane_get_VoltageRails(IKorvaneVoltageRails** val) {
+  return QueryFace(val);
+}
 
 HRESULT Korvane::IKorvane_get_PCIeLink(BSTR* val) {
   if (val == nullptr) return Reporter().ReportNullPointer(OLESTR("PCIeLink"), OLESTR("PCIeLink"));

@@ -44,10 +44,9 @@ class Korvane : public _Driver<Korvane>, public IKorvaneEntry<Korvane> {
   SelfTestRecord& SelfTestResults() { return selfTest_; }
 
   KORVANE_MEMBERS_IIviDriver(KORVANE_DECLARE_IMPLEMENTATION)
-  KORVANE_MEMBERS_IKorvane(KORVANE_DECLARE_IMPLEMENTATION)
+      KORVANE_MEMBERS_IKorvane(KORVANE_DECLARE_IMPLEMENTATION)
 
- protected:
-  HRESULT InitializeIO() override;
+          protected : HRESULT InitializeIO() override;
   HRESULT ReadInstrumentIdentity() override;
   void CloseIO() override;
   HRESULT OnInitialized() override;

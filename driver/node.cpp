@@ -4,7 +4,9 @@
 
 namespace korvane {
 
-CKorvaneErrorReporter& CNode::GetErrorReporter() const { return root_->Reporter(); }
+CKorvaneErrorReporter& CNode::GetErrorReporter() const {
+  return root_->Reporter();
+}
 
 HRESULT CNode::ReportError(MessageId id, std::initializer_list<const OLECHAR*> inserts) const {
   return GetErrorReporter().ReportError(id, inserts);

@@ -52,29 +52,44 @@ void Check(HRESULT status, const char* what) {
   if (FAILED(status)) throw CallFailed(status, what);
 }
 
-std::string Text(BSTR text) { return OleToAnsi(BstrView(text)); }
+std::string Text(BSTR text) {
+  return OleToAnsi(BstrView(text));
+}
 
-const char* YesNo(VARIANT_BOOL value) { return value ? "yes" : "no"; }
+const char* YesNo(VARIANT_BOOL value) {
+  return value ? "yes" : "no";
+}
 
 const char* ClockSourceName(KorvaneRefClockSourceEnum source) {
   switch (source) {
-    case KorvaneRefClockSourceInternal: return "internal";
-    case KorvaneRefClockSourceExternal: return "external";
-    case KorvaneRefClockSourceTimingModule: return "timing module";
+    case KorvaneRefClockSourceInternal:
+      return "internal";
+    case KorvaneRefClockSourceExternal:
+      return "external";
+    case KorvaneRefClockSourceTimingModule:
+      return "timing module";
   }
   return "unknown";
 }
 
 const char* RoutingName(KorvaneTrigBusEnum routing) {
   switch (routing) {
-    case KorvaneTrigBusIsolateAll: return "segments isolated";
-    case KorvaneTrigBus1To2: return "bus 1 to 2";
-    case KorvaneTrigBus1To2To3: return "bus 1 to 2 to 3";
-    case KorvaneTrigBus2To1: return "bus 2 to 1";
-    case KorvaneTrigBus2To3: return "bus 2 to 3";
-    case KorvaneTrigBus2To1And3: return "bus 2 to 1 and 3";
-    case KorvaneTrigBus3To2: return "bus 3 to 2";
-    case KorvaneTrigBus3To2To1: return "bus 3 to 2 to 1";
+    case KorvaneTrigBusIsolateAll:
+      return "segments isolated";
+    case KorvaneTrigBus1To2:
+      return "bus 1 to 2";
+    case KorvaneTrigBus1To2To3:
+      return "bus 1 to 2 to 3";
+    case KorvaneTrigBus2To1:
+      return "bus 2 to 1";
+    case KorvaneTrigBus2To3:
+      return "bus 2 to 3";
+    case KorvaneTrigBus2To1And3:
+      return "bus 2 to 1 and 3";
+    case KorvaneTrigBus3To2:
+      return "bus 3 to 2";
+    case KorvaneTrigBus3To2To1:
+      return "bus 3 to 2 to 1";
   }
   return "unknown";
 }

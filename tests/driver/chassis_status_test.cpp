@@ -1,9 +1,9 @@
 // The translation of chassis statuses into driver errors, called as a member
 // calls it: inside an entry point of an initialized driver.
 
+#include "com/com_object.h"
 #include "diag/call_frame.h"
 #include "driver/korvane.h"
-#include "com/com_object.h"
 #include "driver_fixture.h"
 
 namespace korvane::testing {
@@ -46,10 +46,12 @@ TEST_F(ChassisStatusTest, EveryRowOfTheTranslation) {
               "Fans.Alarm.Clear")},
       {"class 0, above the range", s(0xBFFA000A), Korvane_Fundamental_StatusTypeChassis,
        static_cast<HRESULT>(0x80044002),
-       OLESTR("Korvane: Chassis returned an error Described (0xbffa000a): method Fans.Alarm.Clear")},
+       OLESTR(
+           "Korvane: Chassis returned an error Described (0xbffa000a): method Fans.Alarm.Clear")},
       {"class 0, below the range", s(0xBFFA0000), Korvane_Fundamental_StatusTypeChassis,
        static_cast<HRESULT>(0x80044002),
-       OLESTR("Korvane: Chassis returned an error Described (0xbffa0000): method Fans.Alarm.Clear")},
+       OLESTR(
+           "Korvane: Chassis returned an error Described (0xbffa0000): method Fans.Alarm.Clear")},
       {"class 1", s(0xBFFF0015), Korvane_Fundamental_StatusTypeVisa,
        static_cast<HRESULT>(0x80044001),
        OLESTR("Korvane: Chassis returned a VISA error Described (0xbfff0015): method "

@@ -54,7 +54,8 @@ bool DriverTest::Initialized() {
 
 std::vector<std::string> ChassisOperations() {
   std::vector<std::string> names;
-  for (const std::string& call : virtual_chassis::Calls()) names.push_back(call.substr(0, call.find('(')));
+  for (const std::string& call : virtual_chassis::Calls())
+    names.push_back(call.substr(0, call.find('(')));
   return names;
 }
 

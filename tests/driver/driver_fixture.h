@@ -39,7 +39,9 @@ class DriverTest : public ::testing::Test {
   void TearDown() override;
 
   HRESULT Initialize(const OLECHAR* resource, bool idQuery, bool reset, const OLECHAR* options);
-  HRESULT InitializeSimulated() { return Initialize(OLESTR(""), false, false, OLESTR("Simulate=true")); }
+  HRESULT InitializeSimulated() {
+    return Initialize(OLESTR(""), false, false, OLESTR("Simulate=true"));
+  }
   HRESULT InitializeHardware(const OLECHAR* options = OLESTR("")) {
     return Initialize(OLESTR("PXI0::0::INSTR"), false, false, options);
   }

@@ -55,12 +55,12 @@ TEST_F(InitializeTableTest, EveryFailureHasItsStatusTextAndState) {
        false, 0, 0},
       {"constructor throws", [] { vc::InjectResult(Operation::kConstruct, 7); }, hw, false, false,
        OLESTR(""), kNotInitialized,
-       OleString(kNotConnectedText) + OLESTR("\r\nFailed to instantiate driver instance"), false,
-       0, 0},
+       OleString(kNotConnectedText) + OLESTR("\r\nFailed to instantiate driver instance"), false, 0,
+       0},
       {"constructed incompletely", [] { vc::InjectResult(Operation::kGetCtorFailed, 1); }, hw,
        false, false, OLESTR(""), kNotInitialized,
-       OleString(kNotConnectedText) + OLESTR("\r\nDriver instance constructed incompletely"),
-       false, 0, 0},
+       OleString(kNotConnectedText) + OLESTR("\r\nDriver instance constructed incompletely"), false,
+       0, 0},
       {"ioOpen fails",
        [] { vc::InjectResult(Operation::kIoOpen, static_cast<int32_t>(0xBFFF0011u)); }, hw, false,
        false, OLESTR(""), kNotInitialized,
@@ -71,8 +71,9 @@ TEST_F(InitializeTableTest, EveryFailureHasItsStatusTextAndState) {
       {"revision query fails",
        [] { vc::InjectResult(Operation::kGetRevisionNumber, kControllerFault); }, hw, false, false,
        OLESTR(""), kNotInitialized, kNotConnectedText, false, 0, 0},
-      {"serial query fails", [] { vc::InjectResult(Operation::kGetSerialNumber, kControllerFault); },
-       hw, false, false, OLESTR(""), kNotInitialized, kNotConnectedText, false, 0, 0},
+      {"serial query fails",
+       [] { vc::InjectResult(Operation::kGetSerialNumber, kControllerFault); }, hw, false, false,
+       OLESTR(""), kNotInitialized, kNotConnectedText, false, 0, 0},
       {"model in lower case with IdQuery", [] { vc::SetText(vc::Text::kModel, "q7730a"); }, hw,
        true, false, OLESTR(""), kIdQueryFailed,
        OLESTR("Korvane: Instrument ID query failed.\r\nUnrecognized model: q7730a."), false, 0, 0},
@@ -191,8 +192,9 @@ TEST_F(DriverTest, OptionWithBlankNameOrValueIsAnInvalidValue) {
   EXPECT_EQ(OLESTR("Korvane: Invalid value (0) for method ProcessInitOption, parameter strNameIn."),
             TakeErrorInfo().description);
   EXPECT_EQ(kInvalidValue, InitializeHardware(OLESTR("Cache=  ")));
-  EXPECT_EQ(OLESTR("Korvane: Invalid value (0) for method ProcessInitOption, parameter strValueIn."),
-            TakeErrorInfo().description);
+  EXPECT_EQ(
+      OLESTR("Korvane: Invalid value (0) for method ProcessInitOption, parameter strValueIn."),
+      TakeErrorInfo().description);
   EXPECT_FALSE(Initialized());
 }
 

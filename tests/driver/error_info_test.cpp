@@ -15,8 +15,7 @@ class RegisteredProgIdTest : public DriverTest {
  protected:
   void SetUp() override {
     DriverTest::SetUp();
-    const OleString key = OLESTR("CLSID\\") + AnsiToOle(kClsidKorvaneText) +
-                          OLESTR("\\ProgID");
+    const OleString key = OLESTR("CLSID\\") + AnsiToOle(kClsidKorvaneText) + OLESTR("\\ProgID");
     HKEY handle = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &handle, nullptr));
@@ -31,8 +30,8 @@ TEST_F(RegisteredProgIdTest, DriverSpecificErrorCarriesHelpFileAndContext) {
   const int32_t fault = static_cast<int32_t>(0xBFFA000Au);
   vc::SetStatusDescription(fault, Korvane_Fundamental_StatusTypeChassis, "Controller fault");
   vc::InjectResult(vc::Operation::kReset, fault);
-  EXPECT_EQ(static_cast<HRESULT>(0x80044002), Initialize(OLESTR("PXI0::0::INSTR"), false, true,
-                                                         OLESTR("")));
+  EXPECT_EQ(static_cast<HRESULT>(0x80044002),
+            Initialize(OLESTR("PXI0::0::INSTR"), false, true, OLESTR("")));
   ErrorRecord error = TakeErrorInfo();
   ASSERT_TRUE(error.present);
   EXPECT_TRUE(IsEqualGUID(IID_IIviDriver, error.interfaceId));

@@ -178,5 +178,13 @@ extern "C" DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWST
 // $TMPDIR or /tmp, ending with '/'.
 extern "C" DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
 
+// --- Environment ------------------------------------------------------------
+// GetEnvironmentVariableW returns the value's length without terminator, the
+// needed size with terminator when the buffer is too small (nothing written),
+// or 0 with ERROR_ENVVAR_NOT_FOUND for a missing variable. A null value in
+// SetEnvironmentVariableW removes the variable.
+extern "C" DWORD GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize);
+extern "C" BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue);
+
 // --- Wide string helpers ----------------------------------------------------
 extern "C" int lstrlenW(LPCWSTR lpString);  // 0 for null

@@ -107,3 +107,23 @@ TEST(Module, MissingModulesAndSymbolsAreReported) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Environment, VariablesAreSetReadAndRemoved) {
+  const OLECHAR* name = OLESTR("KORVANE_PLATFORM_TEST_VARIABLE");
+  ASSERT_TRUE(SetEnvironmentVariableW(name, OLESTR("caf\u00e9")));
+  EXPECT_EQ(GetEnvironmentVariableW(name, nullptr, 0), 5u) << "the needed size counts the NUL";
+  OLECHAR small[2] = {0x7777, 0x7777};
+  EXPECT_EQ(GetEnvironmentVariableW(name, small, 2), 5u);
+  OLECHAR value[16];
+  ASSERT_EQ(GetEnvironmentVariableW(name, value, 16), 4u);
+  EXPECT_TRUE(OleString(value) == OLESTR("caf\u00e9"));
+
+  ASSERT_TRUE(SetEnvironmentVariableW(name, nullptr));
+  SetLastError(0);
+  EXPECT_EQ(GetEnvironmentVariableW(name, value, 16), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND));
+}
+
+}  // namespace

@@ -116,8 +116,8 @@ bool OperationFlags::*FindFlag(OleStringView name) {
   return nullptr;
 }
 
-// Reads a boolean value into `on`; a value that is none is reported and leaves
-// `on` as it was.
+// Reads a boolean value into `on`. Any other value is reported as a bad option
+// value and leaves `on` as it was.
 HRESULT ReadBoolean(const OptionTarget& target, OleStringView value, bool& on) {
   const std::optional<bool> parsed = ParseBoolean(value);
   if (!parsed) return target.reporter.ReportBadOptionValue(OleString(value).c_str());
@@ -125,9 +125,9 @@ HRESULT ReadBoolean(const OptionTarget& target, OleStringView value, bool& on) {
   return S_OK;
 }
 
-// Trace=true requests tracing from Initialize on. Trace=false withdraws the
-// request and stops a running log; while the log has never left its initial
-// stopped state there is nothing to withdraw it from, which is unexpected.
+// Trace=true requests tracing from Initialize on. Trace=false withdraws a
+// request and stops the log; a log that is already stopped refuses it with
+// E_UNEXPECTED and keeps the request.
 HRESULT RequestTrace(CTraceLog& trace, bool on) {
   if (on) {
     trace.SetStartRequest(true);
@@ -179,10 +179,14 @@ void ParseOptions(OleStringView text, NameValueTable& table) {
     // A run of name characters matches only when an "=" and at least one value
     // character follow it; otherwise no start inside the run can match either.
     const size_t equals = std::min(text.find_first_of(kNameValueSeparators, pos), text.size());
+    if (equals == text.size() || text[equals] != OLECHAR('=')) {
+      pos = equals;
+      continue;
+    }
     const size_t valueEnd =
         std::min(text.find_first_of(kNameValueSeparators, equals + 1), text.size());
-    if (equals == text.size() || text[equals] != OLECHAR('=') || valueEnd == equals + 1) {
-      pos = equals;
+    if (valueEnd == equals + 1) {
+      pos = valueEnd;
       continue;
     }
     const OleStringView name = Trim(text.substr(pos, equals - pos));

@@ -13,7 +13,7 @@ struct Face {
   using Id = Interface;
   template <class T>
   static void* Find(T* object, REFIID riid) {
-    return IsEqualGUID(riid, InterfaceId<Interface>::Get()) ? static_cast<Via*>(object) : nullptr;
+    return IsEqualGUID(riid, IidOf<Interface>()) ? static_cast<Via*>(object) : nullptr;
   }
 };
 
@@ -22,7 +22,7 @@ struct Face {
 template <class T, class First, class... Rest>
 void* FindInterface(T* object, REFIID riid) {
   if (IsEqualGUID(riid, IID_IUnknown))
-    return First::Find(object, InterfaceId<typename First::Id>::Get());
+    return First::Find(object, IidOf<typename First::Id>());
   void* found = First::Find(object, riid);
   ((found = found ? found : Rest::Find(object, riid)), ...);
   return found;

@@ -62,32 +62,20 @@ KORVANE_INTERFACES(KORVANE_DECLARE_INTERFACE)
 KORVANE_INTERFACES(KORVANE_DEFINE_IID)
 #undef KORVANE_DEFINE_IID
 
-namespace korvane {
-
-// The interface id of an interface type, for generic code.
-template <class Interface>
-struct InterfaceId;
-
-#define KORVANE_BIND_SYSTEM_IID(Interface)              \
-  template <>                                           \
-  struct InterfaceId<::Interface> {                     \
-    static const IID& Get() { return IID_##Interface; } \
-  };
-KORVANE_BIND_SYSTEM_IID(IUnknown)
-KORVANE_BIND_SYSTEM_IID(IClassFactory)
-KORVANE_BIND_SYSTEM_IID(ISupportErrorInfo)
-KORVANE_BIND_SYSTEM_IID(IProvideClassInfo)
-KORVANE_BIND_SYSTEM_IID(IProvideClassInfo2)
-KORVANE_BIND_SYSTEM_IID(IPersonalityHost)
-#undef KORVANE_BIND_SYSTEM_IID
-
-#define KORVANE_BIND_IID(Interface, Base, Iid, Kind)              \
-  template <>                                                     \
-  struct InterfaceId<::Interface> {                               \
-    static constexpr const IID& Get() { return IID_##Interface; } \
-  };
+// Generic code names an interface's id as IidOf<IFoo>() (platform/iid_of.h).
+template <>
+inline const IID& IidOf<IPersonalityHost>() {
+  return IID_IPersonalityHost;
+}
+#define KORVANE_BIND_IID(Interface, Base, Iid, Kind) \
+  template <>                                        \
+  inline const IID& IidOf<::Interface>() {           \
+    return IID_##Interface;                          \
+  }
 KORVANE_INTERFACES(KORVANE_BIND_IID)
 #undef KORVANE_BIND_IID
+
+namespace korvane {
 
 // The number of members in the catalogue: every one has an entry point.
 #define KORVANE_COUNT_MEMBER(Interface, Member, Flags, Params, Args) +1

@@ -57,7 +57,7 @@ class Korvane : public _Driver<Korvane>, public IKorvaneEntry<Korvane> {
   // A new reference to one of this object's own interfaces.
   template <class Interface>
   HRESULT QueryFace(Interface** out) {
-    return static_cast<IKorvane*>(this)->QueryInterface(InterfaceId<Interface>::Get(),
+    return static_cast<IKorvane*>(this)->QueryInterface(IidOf<Interface>(),
                                                         reinterpret_cast<void**>(out));
   }
 

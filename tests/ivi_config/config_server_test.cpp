@@ -1,0 +1,424 @@
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/ivi_config/in_process_registration.h"
+#include "tests/ivi_config/com_test_support.h"
+#include "tests/ivi_config/sample_store.h"
+
+namespace {
+
+testing::Environment* const comEnvironment = testing::AddGlobalTestEnvironment(new ComEnvironment);
+
+constexpr DWORD kAllContexts = 23;
+
+// Each test registers the class in-process, creates a store as the driver does and can fill it
+// from a file.
+class ConfigServer : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(korvane::ivi_config::RegisterConfigStoreClass(&cookie_), S_OK);
+    ComRef<IUnknown> created;
+    ASSERT_EQ(CoCreateInstance(CLSID_IviConfigStore, nullptr, kAllContexts, IID_IUnknown,
+                               created.PutVoid()),
+              S_OK);
+    ASSERT_EQ(OleRun(created.get()), S_OK);
+    ASSERT_EQ(created.As(store_), S_OK);
+  }
+  void TearDown() override {
+    store_.Reset();
+    EXPECT_EQ(korvane::ivi_config::RevokeConfigStoreClass(cookie_), S_OK);
+  }
+
+  HRESULT Deserialize(const std::filesystem::path& file) {
+    const OleString location = ToOle(file);
+    OwnedBstr text;
+    *text.Put() = SysAllocStringLen(location.data(), static_cast<UINT>(location.size()));
+    return store_->Deserialize(text.get());
+  }
+  void LoadSample() { ASSERT_EQ(Deserialize(folder_.Write("sample.ini", kSampleStore)), S_OK); }
+
+  ComRef<IIviDriverSession> Session(std::string_view name) {
+    ComRef<IIviDriverSessionCollection> sessions;
+    EXPECT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+    ComRef<IIviDriverSession> session;
+    EXPECT_EQ(sessions->get_ItemByName(OwnedBstr(name).get(), session.Put()), S_OK) << name;
+    return session;
+  }
+  ComRef<IIviSoftwareModule> Module(std::string_view name) {
+    ComRef<IIviSoftwareModuleCollection> modules;
+    EXPECT_EQ(store_->get_SoftwareModules(modules.Put()), S_OK);
+    ComRef<IIviSoftwareModule> module;
+    EXPECT_EQ(modules->get_ItemByName(OwnedBstr(name).get(), module.Put()), S_OK) << name;
+    return module;
+  }
+  template <class Collection, class Item>
+  static ComRef<Item> ByName(Collection* collection, std::string_view name) {
+    ComRef<Item> item;
+    EXPECT_EQ(collection->get_ItemByName(OwnedBstr(name).get(), item.Put()), S_OK) << name;
+    return item;
+  }
+  ComRef<IIviDataComponentCollection> InitialSettings() {
+    ComRef<IIviDataComponentCollection> top;
+    EXPECT_EQ(Module("Korvane")->get_DataComponents(top.Put()), S_OK);
+    auto settings = ByName<IIviDataComponentCollection, IIviDataComponent>(
+        top.get(), "Configurable Initial Settings");
+    ComRef<IIviDataComponentCollection> components;
+    EXPECT_EQ(settings->get_DataComponents(components.Put()), S_OK);
+    return components;
+  }
+
+  StoreFolder folder_;
+  DWORD cookie_ = 0;
+  ComRef<IIviConfigStore> store_;
+};
+
+TEST_F(ConfigServer, AnswersForItsOwnInterfaceAndIUnknownOnly) {
+  ComRef<IUnknown> identity;
+  ASSERT_EQ(store_.As(identity), S_OK);
+  EXPECT_EQ(static_cast<void*>(identity.get()), static_cast<void*>(store_.get()));
+  void* other = &identity;
+  EXPECT_EQ(store_->QueryInterface(IID_IIviDriverSession, &other), E_NOINTERFACE);
+  EXPECT_EQ(other, nullptr);
+
+  ComRef<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+  ComRef<IIviDriverSessionCollection> again;
+  EXPECT_EQ(sessions.As(again), S_OK);
+  LONG count = -1;
+  EXPECT_EQ(sessions->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 0) << "a store that was never deserialized is empty";
+}
+
+TEST_F(ConfigServer, LocationsComeFromTheEnvironmentAndTheUsersFolder) {
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return store_->get_ProcessDefaultLocation(out); }), "");
+  const auto file = folder_.path() / "process default.ini";
+  {
+    ProcessDefaultLocation variable(file);
+    EXPECT_EQ(Utf8Of([&](BSTR* out) { return store_->get_ProcessDefaultLocation(out); }),
+              korvane::ivi_config::OleToUtf8(ToOle(file)));
+  }
+  const std::string master = Utf8Of([&](BSTR* out) { return store_->get_MasterLocation(out); });
+  EXPECT_TRUE(master.ends_with("IviConfigurationStore.ini")) << master;
+  EXPECT_TRUE(std::filesystem::path(master).is_absolute()) << master;
+}
+
+TEST_F(ConfigServer, DeserializeFailsWithoutAReadableWellFormedFile) {
+  LoadSample();
+  struct Case {
+    std::filesystem::path location;
+    HRESULT code;
+    std::string inDescription;
+  };
+  const Case cases[] = {
+      {folder_.path() / "missing.ini", IVICONFIG_E_NO_STORE, "No configuration store at"},
+      {std::filesystem::path(), IVICONFIG_E_NO_STORE, "No configuration store"},
+      {folder_.path(), IVICONFIG_E_NO_STORE, "No configuration store at"},
+      {folder_.Write("bad.ini", "[Session S]\nSimulate = perhaps\n"), IVICONFIG_E_BAD_FORMAT,
+       "line 2: 'perhaps' is not a Boolean"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Deserialize(c.location), c.code) << c.location;
+    const std::string description = TakeErrorDescription();
+    EXPECT_NE(description.find(c.inDescription), std::string::npos) << description;
+  }
+  ComRef<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+  LONG count = 0;
+  EXPECT_EQ(sessions->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 2) << "a failed Deserialize keeps what was read before";
+}
+
+TEST_F(ConfigServer, SessionsFoundByLogicalNameCarryTheirSettings) {
+  LoadSample();
+  const auto bench = Session("Bench");
+  ASSERT_TRUE(bench);
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return bench->get_Name(out); }), "BenchSession");
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return bench->get_DriverSetup(out); }),
+            "Model=Q7730A; TraceName=bench.xml");
+
+  struct Flag {
+    const char* name;
+    HRESULT (STDMETHODCALLTYPE IIviDriverSession::*get)(VARIANT_BOOL*);
+    VARIANT_BOOL expected;
+  };
+  const Flag flags[] = {
+      {"Cache", &IIviDriverSession::get_Cache, VARIANT_FALSE},
+      {"InterchangeCheck", &IIviDriverSession::get_InterchangeCheck, VARIANT_TRUE},
+      {"QueryInstrStatus", &IIviDriverSession::get_QueryInstrStatus, VARIANT_TRUE},
+      {"RangeCheck", &IIviDriverSession::get_RangeCheck, VARIANT_FALSE},
+      {"RecordCoercions", &IIviDriverSession::get_RecordCoercions, VARIANT_TRUE},
+      {"Simulate", &IIviDriverSession::get_Simulate, VARIANT_TRUE},
+  };
+  for (const auto& flag : flags) {
+    VARIANT_BOOL value = 7;
+    EXPECT_EQ((bench.get()->*flag.get)(&value), S_OK) << flag.name;
+    EXPECT_EQ(value, flag.expected) << flag.name;
+  }
+
+  ComRef<IIviHardwareAsset> asset;
+  ASSERT_EQ(bench->get_HardwareAsset(asset.Put()), S_OK);
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return asset->get_Name(out); }), "Bench chassis");
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return asset->get_IOResourceDescriptor(out); }),
+            "PXI0::34-0.0::INSTR");
+  ComRef<IIviSoftwareModule> module;
+  ASSERT_EQ(bench->get_SoftwareModule(module.Put()), S_OK);
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return module->get_Name(out); }), "Korvane");
+
+  // The logical name PlainSession wins over the session of that name.
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return Session("PlainSession")->get_Name(out); }),
+            "BenchSession");
+}
+
+TEST_F(ConfigServer, CollectionsCountAndIndexFromOne) {
+  LoadSample();
+  ComRef<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+  LONG count = 0;
+  ASSERT_EQ(sessions->get_Count(&count), S_OK);
+  ASSERT_EQ(count, 2);
+  ComRef<IIviDriverSession> plain;
+  ASSERT_EQ(sessions->get_Item(2, plain.Put()), S_OK);
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return plain->get_Name(out); }), "PlainSession");
+
+  // A session without hardware asset or software module has none.
+  ComRef<IIviHardwareAsset> asset;
+  EXPECT_EQ(plain->get_HardwareAsset(asset.Put()), S_FALSE);
+  EXPECT_FALSE(asset);
+  ComRef<IIviSoftwareModule> module;
+  EXPECT_EQ(plain->get_SoftwareModule(module.Put()), S_FALSE);
+  EXPECT_FALSE(module);
+  VARIANT_BOOL cache = VARIANT_FALSE;
+  EXPECT_EQ(plain->get_Cache(&cache), S_OK);
+  EXPECT_EQ(cache, VARIANT_TRUE);
+
+  for (LONG outside : {0L, 3L, -1L}) {
+    ComRef<IIviDriverSession> none;
+    EXPECT_EQ(sessions->get_Item(outside, none.Put()), E_INVALIDARG) << outside;
+    EXPECT_FALSE(none);
+    EXPECT_NE(TakeErrorDescription().find("is outside 1..2"), std::string::npos);
+  }
+}
+
+TEST_F(ConfigServer, VirtualNamesWithTheirRanges) {
+  LoadSample();
+  ComRef<IIviVirtualNameCollection> names;
+  ASSERT_EQ(Session("Bench")->get_VirtualNames(names.Put()), S_OK);
+  LONG count = 0;
+  EXPECT_EQ(names->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 2);
+  const auto fan = ByName<IIviVirtualNameCollection, IIviVirtualName>(names.get(), "Fan");
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return fan->get_MapTo(out); }), "FAN");
+
+  ComRef<IIviVirtualRangeCollection> ranges;
+  ASSERT_EQ(fan->get_VirtualRanges(ranges.Put()), S_OK);
+  ASSERT_EQ(ranges->get_Count(&count), S_OK);
+  ASSERT_EQ(count, 2);
+  const LONG expected[2][3] = {{1, 3, 1}, {7, 8, 4}};
+  for (LONG index = 1; index <= 2; ++index) {
+    ComRef<IIviVirtualRange> range;
+    ASSERT_EQ(ranges->get_Item(index, range.Put()), S_OK);
+    LONG min = 0, max = 0, start = 0;
+    EXPECT_EQ(range->get_Min(&min), S_OK);
+    EXPECT_EQ(range->get_Max(&max), S_OK);
+    EXPECT_EQ(range->get_StartingPhysicalIndex(&start), S_OK);
+    EXPECT_EQ(min, expected[index - 1][0]);
+    EXPECT_EQ(max, expected[index - 1][1]);
+    EXPECT_EQ(start, expected[index - 1][2]);
+  }
+}
+
+TEST_F(ConfigServer, DataComponentsGiveTypedValuesAndNest) {
+  LoadSample();
+  const auto settings = InitialSettings();
+  const auto component = [&](std::string_view name) {
+    return ByName<IIviDataComponentCollection, IIviDataComponent>(settings.get(), name);
+  };
+  const struct {
+    const char* name;
+    const char* type;
+  } types[] = {{"Model", "String"},  {"Poll Count", "Integer"},       {"Max Temperature", "Real"},
+               {"Alarm", "Boolean"}, {"Chassis Api", "APIReference"}, {"Limits", "Structure"}};
+  for (const auto& t : types) {
+    EXPECT_EQ(Utf8Of([&](BSTR* out) { return component(t.name)->get_Type(out); }), t.type);
+    EXPECT_EQ(Utf8Of([&](BSTR* out) { return component(t.name)->get_Name(out); }), t.name);
+  }
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return component("Model")->get_StringValue(out); }), "Q7730A");
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return component("Chassis Api")->get_StringValue(out); }),
+            "Korvane_Fundamental_Api");
+  LONG integer = 0;
+  EXPECT_EQ(component("Poll Count")->get_IntegerValue(&integer), S_OK);
+  EXPECT_EQ(integer, -42);
+  DOUBLE real = 0;
+  EXPECT_EQ(component("Max Temperature")->get_RealValue(&real), S_OK);
+  EXPECT_DOUBLE_EQ(real, 61.25);
+  VARIANT_BOOL flag = VARIANT_FALSE;
+  EXPECT_EQ(component("Alarm")->get_BooleanValue(&flag), S_OK);
+  EXPECT_EQ(flag, VARIANT_TRUE);
+
+  ComRef<IIviDataComponentCollection> limits;
+  ASSERT_EQ(component("Limits")->get_DataComponents(limits.Put()), S_OK);
+  ComRef<IIviDataComponentCollection> deep;
+  ASSERT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(limits.get(), "Deep")
+                 ->get_DataComponents(deep.Put())),
+            S_OK);
+  EXPECT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(deep.get(), "Leaf")
+                 ->get_BooleanValue(&flag)),
+            S_OK);
+  EXPECT_EQ(flag, VARIANT_FALSE);
+}
+
+TEST_F(ConfigServer, ReadingAValueOfAnotherTypeIsATypeMismatch) {
+  LoadSample();
+  const auto settings = InitialSettings();
+  const auto component = [&](std::string_view name) {
+    return ByName<IIviDataComponentCollection, IIviDataComponent>(settings.get(), name);
+  };
+  LONG integer = 5;
+  EXPECT_EQ(component("Model")->get_IntegerValue(&integer), IVICONFIG_E_TYPE_MISMATCH);
+  EXPECT_EQ(integer, 5);
+  EXPECT_EQ(TakeErrorDescription(), "Data component 'Model' is of type String, not Integer.");
+  VARIANT_BOOL flag = VARIANT_TRUE;
+  EXPECT_EQ(component("Limits")->get_BooleanValue(&flag), IVICONFIG_E_TYPE_MISMATCH);
+  DOUBLE real = 0;
+  EXPECT_EQ(component("Poll Count")->get_RealValue(&real), IVICONFIG_E_TYPE_MISMATCH);
+  OwnedBstr text;
+  EXPECT_EQ(component("Alarm")->get_StringValue(text.Put()), IVICONFIG_E_TYPE_MISMATCH);
+  EXPECT_EQ(text.get(), nullptr);
+  ComRef<IIviDataComponentCollection> none;
+  EXPECT_EQ(component("Model")->get_DataComponents(none.Put()), IVICONFIG_E_TYPE_MISMATCH);
+  EXPECT_FALSE(none);
+}
+
+TEST_F(ConfigServer, ModuleNameTableByIndexAndByName) {
+  LoadSample();
+  ComRef<IIviNameValueCollection> table;
+  ASSERT_EQ(Module("Korvane")->get_NameTable(table.Put()), S_OK);
+  LONG count = 0;
+  ASSERT_EQ(table->get_Count(&count), S_OK);
+  ASSERT_EQ(count, 2);
+  ComRef<IIviNameValue> first;
+  ASSERT_EQ(table->get_Item(1, first.Put()), S_OK);
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return first->get_Name(out); }), "Fan!!FAN1");
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return first->get_Value(out); }), "Front fan");
+  const auto inlet =
+      ByName<IIviNameValueCollection, IIviNameValue>(table.get(), "TemperatureSensor!!TEMP2");
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return inlet->get_Value(out); }), "  Inlet  ");
+}
+
+// Looks a name up in a collection; the item found, if any, goes to *found.
+template <class Item, class Collection>
+HRESULT LookUp(Collection* collection, BSTR name, IUnknown** found) {
+  ComRef<Item> item;
+  const HRESULT hr = collection->get_ItemByName(name, item.Put());
+  *found = item.Detach();
+  return hr;
+}
+
+TEST_F(ConfigServer, UnknownNamesFailOrSucceedEmptyAsTheStoreFileSays) {
+  const OwnedBstr unknown("bench");  // names compare with letter case
+  using Lookup = std::function<HRESULT(IUnknown**)>;
+  const std::pair<const char*, Lookup> lookups[] = {
+      {"driver session or logical name",
+       [&](IUnknown** found) {
+         ComRef<IIviDriverSessionCollection> sessions;
+         store_->get_DriverSessions(sessions.Put());
+         return LookUp<IIviDriverSession>(sessions.get(), unknown.get(), found);
+       }},
+      {"software module",
+       [&](IUnknown** found) {
+         ComRef<IIviSoftwareModuleCollection> modules;
+         store_->get_SoftwareModules(modules.Put());
+         return LookUp<IIviSoftwareModule>(modules.get(), unknown.get(), found);
+       }},
+      {"data component",
+       [&](IUnknown** found) {
+         return LookUp<IIviDataComponent>(InitialSettings().get(), unknown.get(), found);
+       }},
+      {"virtual name",
+       [&](IUnknown** found) {
+         ComRef<IIviVirtualNameCollection> names;
+         Session("Bench")->get_VirtualNames(names.Put());
+         return LookUp<IIviVirtualName>(names.get(), unknown.get(), found);
+       }},
+      {"name",
+       [&](IUnknown** found) {
+         ComRef<IIviNameValueCollection> table;
+         Module("Korvane")->get_NameTable(table.Put());
+         return LookUp<IIviNameValue>(table.get(), unknown.get(), found);
+       }},
+  };
+
+  std::string failing = kSampleStore;
+  failing.replace(failing.find("MissingItem = Succeed"), 21, "MissingItem = Fail");
+  std::string byDefault = kSampleStore;
+  byDefault.replace(byDefault.find("MissingItem = Succeed"), 21, "");
+  const struct {
+    std::string text;
+    HRESULT expected;
+  } policies[] = {{kSampleStore, S_FALSE},
+                  {failing, IVICONFIG_E_NOT_FOUND},
+                  {byDefault, IVICONFIG_E_NOT_FOUND}};
+
+  for (const auto& policy : policies) {
+    ASSERT_EQ(Deserialize(folder_.Write("policy.ini", policy.text)), S_OK);
+    for (const auto& [kind, lookup] : lookups) {
+      SetErrorInfo(0, nullptr);
+      IUnknown* found = store_.get();
+      EXPECT_EQ(lookup(&found), policy.expected) << kind;
+      EXPECT_EQ(found, nullptr) << kind;
+      const std::string description = TakeErrorDescription();
+      if (policy.expected == S_FALSE) {
+        EXPECT_EQ(description, "") << kind;
+      } else {
+        EXPECT_EQ(description, "No " + std::string(kind) + " named 'bench'.");
+      }
+    }
+  }
+}
+
+TEST_F(ConfigServer, ObjectsHandedOutKeepTheirContentsWhenTheStoreIsReadAgain) {
+  LoadSample();
+  const auto old = Session("Bench");
+  ASSERT_EQ(Deserialize(folder_.Write("second.ini",
+                                      "[Session BenchSession]\nDriverSetup = Grüße, Zoë\n"
+                                      "[LogicalName Bench]\nSession = BenchSession\n")),
+            S_OK);
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return old->get_DriverSetup(out); }),
+            "Model=Q7730A; TraceName=bench.xml");
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return Session("Bench")->get_DriverSetup(out); }),
+            "Grüße, Zoë");
+}
+
+TEST_F(ConfigServer, NullOutPointersAreRefused) {
+  LoadSample();
+  const auto session = Session("Bench");
+  ComRef<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+  const auto settings = InitialSettings();
+  const auto model =
+      ByName<IIviDataComponentCollection, IIviDataComponent>(settings.get(), "Model");
+  const std::function<HRESULT()> calls[] = {
+      [&] { return store_->get_ProcessDefaultLocation(nullptr); },
+      [&] { return store_->get_MasterLocation(nullptr); },
+      [&] { return store_->get_DriverSessions(nullptr); },
+      [&] { return store_->get_SoftwareModules(nullptr); },
+      [&] { return store_->QueryInterface(IID_IUnknown, nullptr); },
+      [&] { return sessions->get_Count(nullptr); },
+      [&] { return sessions->get_Item(1, nullptr); },
+      [&] { return sessions->get_ItemByName(nullptr, nullptr); },
+      [&] { return session->get_Name(nullptr); },
+      [&] { return session->get_HardwareAsset(nullptr); },
+      [&] { return session->get_Simulate(nullptr); },
+      [&] { return session->get_VirtualNames(nullptr); },
+      [&] { return session->get_DataComponents(nullptr); },
+      [&] { return model->get_StringValue(nullptr); },
+      [&] { return model->get_IntegerValue(nullptr); },
+      [&] { return model->get_DataComponents(nullptr); },
+  };
+  for (std::size_t i = 0; i < std::size(calls); ++i) EXPECT_EQ(calls[i](), E_POINTER) << i;
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// Where the trace file goes and which stylesheet it names.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "diag/trace_log.h"
+#include "tests/diag_trace/trace_test_support.h"
+
+namespace korvane {
+namespace {
+
+using testing::Narrow;
+using testing::Wide;
+
+std::string Stamp(const SYSTEMTIME& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d_%02d-%02d-%02d", t.wYear, t.wMonth, t.wDay,
+                t.wHour, t.wMinute, t.wSecond);
+  return text;
+}
+
+size_t FilesIn(const OleString& folder) {
+  size_t n = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder))) {
+    n += entry.is_regular_file() ? 1 : 0;
+  }
+  return n;
+}
+
+TEST(TracePath, ATraceNameGetsXmlUnlessItEndsWithItAndTheCurrentDirectory) {
+  testing::TempFolder folder;
+  testing::CurrentDirectory here(folder.path());
+  const struct {
+    const char* name;
+    const char* file;
+  } cases[] = {
+      {"run1", "run1.xml"},           {"run5.XML", "run5.XML"},   {"run2.Xml", "run2.Xml"},
+      {"run3.xmlx", "run3.xmlx.xml"}, {"run4.xm", "run4.xm.xml"},
+  };
+  for (const auto& c : cases) {
+    CTraceLog log;
+    log.SetFileName(Wide(c.name));
+    ASSERT_EQ(log.Start(), S_OK) << c.name;
+    EXPECT_EQ(log.filePath(), folder.File(c.file)) << c.name;
+    EXPECT_TRUE(testing::FileExists(folder.File(c.file))) << c.name;
+  }
+  EXPECT_EQ(FilesIn(folder.path()), std::size(cases));
+}
+
+TEST(TracePath, WithoutANameTheFileIsNamedAfterThePrefixAndTheStartTime) {
+  testing::TempFolder folder;
+  testing::CurrentDirectory here(folder.path());
+  CTraceLog log;
+  log.SetStartRequest(true);
+  SYSTEMTIME before, after;
+  GetLocalTime(&before);
+  ASSERT_EQ(log.ConfigureTrace(Wide("Korvane")), S_OK);
+  GetLocalTime(&after);
+  EXPECT_TRUE(log.IsEnabled());
+  EXPECT_EQ(log.namePrefix(), Wide("Korvane"));
+
+  const std::string name = Narrow(testing::FileNamePart(log.filePath()));
+  EXPECT_TRUE(
+      std::regex_match(name, std::regex(R"(Korvane_\d{4}-\d{2}-\d{2}_\d{2}-\d{2}-\d{2}\.xml)")))
+      << name;
+  const std::string stamp = name.substr(8, 19);
+  EXPECT_TRUE(stamp == Stamp(before) || stamp == Stamp(after)) << stamp;
+  EXPECT_EQ(testing::FolderPart(log.filePath()), folder.path());
+  // Switching on again keeps the one file.
+  EXPECT_EQ(log.SetEnabled(true), S_OK);
+  EXPECT_EQ(FilesIn(folder.path()), 1u);
+}
+
+TEST(TracePath, ConfigureTraceStartsOnlyOnRequest) {
+  testing::TempFolder folder;
+  testing::CurrentDirectory here(folder.path());
+  CTraceLog log;
+  EXPECT_EQ(log.ConfigureTrace(Wide("Korvane")), S_OK);
+  EXPECT_EQ(log.state(), TraceState::kStopped);
+  EXPECT_EQ(FilesIn(folder.path()), 0u);
+}
+
+TEST(TracePath, APathLongerThanMaxPathIsRefused) {
+  CTraceLog log;
+  log.SetFileName(Wide(std::string(300, 'n').c_str()));
+  EXPECT_EQ(log.Start(), HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(log.state(), TraceState::kStopped);
+}
+
+// Points HKLM\SOFTWARE\IVI IviStandardRootDir at a folder for one test and
+// removes the value afterwards. (The Linux build's test runs with a registry
+// file of its own.)
+class IviRootDirectory {
+ public:
+  explicit IviRootDirectory(const OleString& folder) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, OLESTR("SOFTWARE\\IVI"), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      throw std::runtime_error("cannot create the IVI key");
+    }
+    RegSetValueExW(key, OLESTR("IviStandardRootDir"), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>((folder.size() + 1) * sizeof(OLECHAR)));
+    RegCloseKey(key);
+  }
+  ~IviRootDirectory() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, OLESTR("SOFTWARE\\IVI"), 0, KEY_ALL_ACCESS, &key) ==
+        ERROR_SUCCESS) {
+      RegDeleteValueW(key, OLESTR("IviStandardRootDir"));
+      RegCloseKey(key);
+    }
+  }
+  IviRootDirectory(const IviRootDirectory&) = delete;  // would remove the value twice
+  IviRootDirectory& operator=(const IviRootDirectory&) = delete;
+};
+
+void MakeFile(const OleString& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << Narrow(path);
+  CloseHandle(file);
+}
+
+TEST(TracePath, TheStylesheetLineNamesAnExistingStylesheet) {
+  testing::TempFolder root;
+  const OleString components = root.File("Components");
+  const OleString ours = root.File("Components/Vantrel Technologies");
+  const OleString shared = root.File("Components/Feldane Softworks");
+  const OleString elsewhere = root.File("own.xsl");
+  const struct {
+    const char* setup;  // o: our folder, s: shared folder; files are created below
+    const char* transform;
+    const char* files;
+    const char* expected;  // relative to root; "" for no line
+  } cases[] = {
+      {"", "", "", ""},
+      {"s", "", "Components/Feldane Softworks/trace.xslt",
+       "Components/Feldane Softworks/trace.xslt"},
+      {"os", "", "Components/Feldane Softworks/trace.xslt", ""},
+      {"os", "", "Components/Vantrel Technologies/trace.xslt",
+       "Components/Vantrel Technologies/trace.xslt"},
+      {"o", "chassis", "Components/Vantrel Technologies/chassis.xslt",
+       "Components/Vantrel Technologies/chassis.xslt"},
+      {"o", "chassis.XSLT", "Components/Vantrel Technologies/chassis.XSLT",
+       "Components/Vantrel Technologies/chassis.XSLT"},
+      {"", "*", "own.xsl", "own.xsl"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.setup) + " " + c.transform + " " + c.files);
+    testing::TempFolder folder;
+    IviRootDirectory registered(root.path());
+    std::filesystem::remove_all(std::filesystem::path(components));
+    CreateDirectoryW(components.c_str(), nullptr);
+    if (std::string(c.setup).find('o') != std::string::npos)
+      CreateDirectoryW(ours.c_str(), nullptr);
+    if (std::string(c.setup).find('s') != std::string::npos)
+      CreateDirectoryW(shared.c_str(), nullptr);
+    if (*c.files != '\0') MakeFile(root.File(c.files));
+
+    CTraceLog log;
+    log.SetFileName(folder.File("calls"));
+    log.SetStylesheet(std::string(c.transform) == "*" ? elsewhere : Wide(c.transform));
+    ASSERT_EQ(log.Start(), S_OK);
+    log.CloseFile();
+    const std::string text = testing::ReadWholeFile(folder.File("calls.xml"));
+    const std::string line = *c.expected == '\0'
+                                 ? ""
+                                 : "<?xml-stylesheet type=\"text/xsl\" href=\"file:\\\\" +
+                                       Narrow(root.File(c.expected)) + "\"?>\r\n";
+    EXPECT_EQ(text, "<?xml version=\"1.0\"?>\r\n" + line + "<TraceRecords/>\r\n");
+  }
+}
+
+}  // namespace
+}  // namespace korvane

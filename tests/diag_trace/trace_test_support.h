@@ -1,0 +1,88 @@
+#pragma once
+// Files and folders for the trace tests, through the same Windows services
+// the log uses, so the tests run unchanged on both systems.
+
+#include <initializer_list>
+#include <string>
+
+#include "diag/method_trace.h"
+#include "platform/ole_string.h"
+#include "platform/win32.h"
+
+namespace korvane::testing {
+
+// A new, empty folder under the system's temporary folder, removed with
+// everything in it at the end of the test.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;  // would remove the folder twice
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const OleString& path() const { return path_; }
+  // path() and `name` joined by the system's separator; a '/' in `name`
+  // becomes that separator too.
+  OleString File(const char* name) const;
+
+ private:
+  OleString path_;
+  OLECHAR separator_;
+};
+
+// Makes a folder the current directory for a test and restores the previous
+// one afterwards.
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const OleString& folder);
+  ~CurrentDirectory();
+  CurrentDirectory(const CurrentDirectory&) = delete;  // would restore twice
+  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+ private:
+  OleString previous_;
+};
+
+OleString Wide(const char* ascii);
+std::string Narrow(const OleString& text);
+
+// The file's bytes; empty when it cannot be read. Opened shared, so a file
+// the log still has open can be read.
+std::string ReadWholeFile(const OleString& path);
+bool FileExists(const OleString& path);
+// The last part of a path (after the last '\' or '/').
+OleString FileNamePart(const OleString& path);
+// The folder part of a path, without its final separator.
+OleString FolderPart(const OleString& path);
+
+OleString CurrentDirectoryPath();
+
+// One traced call as an entry point makes it: the record opens, the
+// parameters are added while it records, the call "runs" (sets the status and
+// then `run`, which may write outputs), and the record closes.
+template <class Run>
+HRESULT TraceCall(CTraceLog& log, const char* interfaceName, const char* memberName, HRESULT status,
+                  std::initializer_list<TraceParam> params, Run run) {
+  HRESULT hr = S_OK;
+  CMethodTrace trace(&log, interfaceName, memberName, &hr);
+  if (trace.active()) {
+    for (const TraceParam& p : params) trace.Add(p);
+  }
+  hr = status;
+  run();
+  trace.Close();
+  return hr;
+}
+
+inline HRESULT TraceCall(CTraceLog& log, const char* interfaceName, const char* memberName,
+                         HRESULT status = S_OK, std::initializer_list<TraceParam> params = {}) {
+  return TraceCall(log, interfaceName, memberName, status, params, [] {});
+}
+
+// Sets the thread's error information to a new object with this description.
+void SetThreadError(const OleString& description);
+// The thread's error description (taking the error information), or
+// "(none)".
+std::string TakeThreadErrorDescription();
+
+}  // namespace korvane::testing

@@ -1,23 +1,12 @@
 #include "diag/method_trace.h"
 
-#include <charconv>
-#include <cstdio>
-#include <string_view>
-
 #include "diag/trace_clock.h"
+#include "diag/trace_text.h"
 #include "diag/trace_xml.h"
-#include "platform/ole_string.h"
 
 namespace korvane {
 
 namespace {
-
-// printf into a small stack buffer; the trace's numbers are short.
-template <class... Args>
-std::string_view Printf(char (&buffer)[48], const char* format, Args... args) {
-  const int n = std::snprintf(buffer, sizeof buffer, format, args...);
-  return std::string_view(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-}
 
 // Takes the thread's error information for reading and gives it back (the
 // same object) when done, so the caller still finds it after the trace.
@@ -97,18 +86,25 @@ void CMethodTrace::Close() noexcept {
 void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
   out.reserve(256 + 96 * static_cast<size_t>(paramCount_));
   TraceXmlWriter xml(out, 1);
-  char number[48];
-  std::string value;
+  std::string value;  // each attribute's text before escaping
+  auto number = [&value](auto append, auto n) -> const std::string& {
+    value.clear();
+    append(value, n);
+    return value;
+  };
 
   xml.StartElement("Method");
   xml.Attribute("Name", memberName_);
   xml.Attribute("Interface", interfaceName_);
-  xml.Attribute("StartTime",
-                Printf(number, "%d:%d:%d:%d", int{startTime_.wHour}, int{startTime_.wMinute},
-                       int{startTime_.wSecond}, int{startTime_.wMilliseconds}));
-  xml.Attribute("Thread", Printf(number, "%d", static_cast<int>(threadId_)));
-  xml.Attribute("Timestamp",
-                Printf(number, "%llu", static_cast<unsigned long long>(startCounter_)));
+  value.clear();  // "%d:%d:%d:%d"
+  for (WORD part :
+       {startTime_.wHour, startTime_.wMinute, startTime_.wSecond, startTime_.wMilliseconds}) {
+    if (!value.empty()) value += ':';
+    AppendDecimal(value, part);
+  }
+  xml.Attribute("StartTime", value);
+  xml.Attribute("Thread", number(AppendDecimal, static_cast<int32_t>(threadId_)));
+  xml.Attribute("Timestamp", number(AppendUnsigned, static_cast<uint64_t>(startCounter_)));
   // Inputs first, then the outputs, each in declaration order.
   for (int i = 0; i < paramCount_; ++i) {
     if (params_[i].direction == kTraceIn) WriteParameter(xml, params_[i], value);
@@ -119,7 +115,7 @@ void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
 
   const HRESULT status = status_ != nullptr ? *status_ : S_OK;
   xml.StartElement("HRESULT");
-  xml.Attribute("Value", Printf(number, "0x%08X", static_cast<unsigned>(status)));
+  xml.Attribute("Value", number(AppendHresult, static_cast<uint32_t>(status)));
   if (FAILED(status)) {
     BorrowedErrorInfo info;
     if (info.present()) xml.Attribute("Message", info.Description());
@@ -128,7 +124,7 @@ void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
 
   xml.StartElement("Execution");
   xml.Attribute("ExecutionTime",
-                Printf(number, "%e", TraceCounterSeconds(endCounter - startCounter_)));
+                number(AppendScientific, TraceCounterSeconds(endCounter - startCounter_)));
   xml.EndElement();
   xml.EndElement();  // Method
 }

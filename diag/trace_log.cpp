@@ -1,8 +1,8 @@
 #include "diag/trace_log.h"
 
 #include "diag/trace_clock.h"
-#include "diag/trace_param.h"
 #include "diag/trace_path.h"
+#include "diag/trace_text.h"
 
 namespace korvane {
 

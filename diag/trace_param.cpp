@@ -1,10 +1,9 @@
 #include "diag/trace_param.h"
 
 #include <array>
-#include <charconv>
-#include <cstdio>
-#include <limits>
 #include <string_view>
+
+#include "diag/trace_text.h"
 
 namespace korvane {
 
@@ -17,19 +16,6 @@ constexpr std::array<std::string_view, 22> kTypeNames = {
     "",       "",          "Int16",  "Int32",   "Single",  "Double",   "", "",
     "String", "IDispatch", "",       "Boolean", "VARIANT", "IUnknown", "", "",
     "Char",   "Byte",      "UInt16", "UInt32",  "Int64",   "UInt64"};
-
-template <class T>
-void AppendInteger(std::string& out, T value) {
-  char buffer[24];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, end);
-}
-
-void AppendReal(std::string& out, double value) {
-  char buffer[32];
-  int n = std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  if (n > 0) out.append(buffer, static_cast<size_t>(n));
-}
 
 void AppendBstr(std::string& out, BSTR text) {
   if (text == nullptr) {
@@ -46,41 +32,41 @@ void AppendScalar(std::string& out, const VARIANT& v) {
       out += "(empty)";
       break;
     case VT_I1:
-      AppendInteger(out, int{v.cVal});
+      AppendDecimal(out, v.cVal);
       break;
     case VT_UI1:
-      AppendInteger(out, int{v.bVal});
+      AppendDecimal(out, v.bVal);
       break;
     case VT_I2:
-      AppendInteger(out, int{v.iVal});
+      AppendDecimal(out, v.iVal);
       break;
     case VT_UI2:
-      AppendInteger(out, int{v.uiVal});
+      AppendDecimal(out, v.uiVal);
       break;
     case VT_I4:
-      AppendInteger(out, int32_t{v.lVal});
+      AppendDecimal(out, v.lVal);
       break;
     case VT_INT:
-      AppendInteger(out, int32_t{v.intVal});
+      AppendDecimal(out, v.intVal);
       break;
     // "%d" of the 32 bits, as the file has always shown unsigned values.
     case VT_UI4:
-      AppendInteger(out, static_cast<int32_t>(v.ulVal));
+      AppendDecimal(out, static_cast<int32_t>(v.ulVal));
       break;
     case VT_UINT:
-      AppendInteger(out, static_cast<int32_t>(v.uintVal));
+      AppendDecimal(out, static_cast<int32_t>(v.uintVal));
       break;
     case VT_I8:
-      AppendInteger(out, int64_t{v.llVal});
+      AppendDecimal(out, v.llVal);
       break;
     case VT_UI8:
-      AppendInteger(out, uint64_t{v.ullVal});
+      AppendUnsigned(out, v.ullVal);
       break;
     case VT_R4:
-      AppendReal(out, v.fltVal);
+      AppendGeneral15(out, v.fltVal);
       break;
     case VT_R8:
-      AppendReal(out, v.dblVal);
+      AppendGeneral15(out, v.dblVal);
       break;
     case VT_BOOL:
       out += v.boolVal != VARIANT_FALSE ? "true" : "false";
@@ -189,19 +175,6 @@ void AppendTraceValue(std::string& out, const VARIANT& value) {
     return;
   }
   AppendScalar(out, target);
-}
-
-void AppendAnsiText(std::string& out, const OLECHAR* text, size_t length) {
-  if (length == 0) return;
-  if (length > static_cast<size_t>(std::numeric_limits<int>::max())) return;
-  const int wide = static_cast<int>(length);
-  const int needed = WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return;
-  const size_t start = out.size();
-  out.resize(start + static_cast<size_t>(needed));
-  const int written =
-      WideCharToMultiByte(CP_ACP, 0, text, wide, out.data() + start, needed, nullptr, nullptr);
-  out.resize(start + static_cast<size_t>(written > 0 ? written : 0));
 }
 
 }  // namespace korvane

@@ -103,7 +103,4 @@ void AppendTraceDataType(std::string& out, VARTYPE type);
 // The value as the trace file shows it; pointers are read through.
 void AppendTraceValue(std::string& out, const VARIANT& value);
 
-// A wide text in the system's ANSI code page, the trace file's encoding.
-void AppendAnsiText(std::string& out, const OLECHAR* text, size_t length);
-
 }  // namespace korvane

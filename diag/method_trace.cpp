@@ -8,6 +8,16 @@ namespace korvane {
 
 namespace {
 
+// The calling thread's id, read once per thread: it is fixed for the
+// thread's life, and reading it may cost a system call.
+DWORD CallingThreadId() {
+  static thread_local const DWORD id = GetCurrentThreadId();
+  return id;
+}
+
+// A record buffer that grew beyond this (a huge string value) is let go.
+constexpr size_t kKeptBufferBytes = 64 * 1024;
+
 // Takes the thread's error information for reading and gives it back (the
 // same object) when done, so the caller still finds it after the trace.
 class BorrowedErrorInfo {
@@ -60,7 +70,7 @@ void WriteParameter(TraceXmlWriter& xml, const TraceParam& param, std::string& v
 
 void CMethodTrace::Begin() noexcept {
   GetLocalTime(&startTime_);
-  threadId_ = GetCurrentThreadId();
+  threadId_ = CallingThreadId();
   startCounter_ = TraceCounterNow();
   active_ = true;
 }
@@ -70,17 +80,21 @@ void CMethodTrace::Close() noexcept {
   closed_ = true;
   if (log_ == nullptr) return;
   if (!active_) {
-    if (log_->closePendingHere()) log_->FinishRecord(nullptr);
+    if (log_->closePendingHere()) log_->FinishRecord(nullptr, 0);
     return;
   }
   const LONGLONG endCounter = TraceCounterNow();
+  // One buffer per thread, reused: once warm, a traced call allocates nothing
+  // for its record. (Nothing below traces a call, so it is never in use twice.)
+  static thread_local std::string record;
   try {
-    std::string record;
+    record.clear();
     Format(record, endCounter);
-    log_->FinishRecord(&record);
+    log_->FinishRecord(&record, endCounter);
   } catch (...) {
     // Out of memory while formatting: the record is lost, the call is not.
   }
+  if (record.capacity() > kKeptBufferBytes) std::string().swap(record);
 }
 
 void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
@@ -102,9 +116,9 @@ void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
     if (!value.empty()) value += ':';
     AppendDecimal(value, part);
   }
-  xml.Attribute("StartTime", value);
-  xml.Attribute("Thread", number(AppendDecimal, static_cast<int32_t>(threadId_)));
-  xml.Attribute("Timestamp", number(AppendUnsigned, static_cast<uint64_t>(startCounter_)));
+  xml.PlainAttribute("StartTime", value);
+  xml.PlainAttribute("Thread", number(AppendDecimal, static_cast<int32_t>(threadId_)));
+  xml.PlainAttribute("Timestamp", number(AppendUnsigned, static_cast<uint64_t>(startCounter_)));
   // Inputs first, then the outputs, each in declaration order.
   for (int i = 0; i < paramCount_; ++i) {
     if (params_[i].direction == kTraceIn) WriteParameter(xml, params_[i], value);
@@ -115,7 +129,7 @@ void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
 
   const HRESULT status = status_ != nullptr ? *status_ : S_OK;
   xml.StartElement("HRESULT");
-  xml.Attribute("Value", number(AppendHresult, static_cast<uint32_t>(status)));
+  xml.PlainAttribute("Value", number(AppendHresult, static_cast<uint32_t>(status)));
   if (FAILED(status)) {
     BorrowedErrorInfo info;
     if (info.present()) xml.Attribute("Message", info.Description());
@@ -123,8 +137,8 @@ void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
   xml.EndElement();
 
   xml.StartElement("Execution");
-  xml.Attribute("ExecutionTime",
-                number(AppendScientific, TraceCounterSeconds(endCounter - startCounter_)));
+  xml.PlainAttribute("ExecutionTime",
+                     number(AppendScientific, TraceCounterSeconds(endCounter - startCounter_)));
   xml.EndElement();
   xml.EndElement();  // Method
 }

@@ -150,12 +150,12 @@ OleString CTraceLog::filePath() const {
   return filePath_;
 }
 
-void CTraceLog::FinishRecord(const std::string* record) {
+void CTraceLog::FinishRecord(const std::string* record, LONGLONG now) {
   std::lock_guard lock(mutex_);
   bool written = true;
   if (record != nullptr) {
     written = AppendLocked(*record);
-    SaveCheckLocked();
+    SaveCheckLocked(now);
   }
   if (written && closePending_ && closeThread_ == GetCurrentThreadId()) CloseFileLocked();
 }
@@ -168,9 +168,8 @@ bool CTraceLog::AppendLocked(std::string_view record) {
   return file_.Write(scratch_);
 }
 
-void CTraceLog::SaveCheckLocked() {
+void CTraceLog::SaveCheckLocked(LONGLONG now) {
   if (!file_.isOpen()) return;
-  const LONGLONG now = TraceCounterNow();
   if (TraceCounterSeconds(now - lastSave_) < saveIntervalMinutes_ * 60.0) return;
   file_.Flush();
   if (file_.Size() > sizeMax_ && enabled_ && state_ == TraceState::kActive) {

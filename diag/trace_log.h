@@ -97,17 +97,18 @@ class CTraceLog {
   friend class CMethodTrace;
 
   // Called once per traced call as it ends. `record` is the complete Method
-  // element, or null when the call was not recorded. Appends the record,
-  // runs the save check, then ends the file when the close is pending on
-  // this thread and the append did not fail.
-  void FinishRecord(const std::string* record);
+  // element, or null when the call was not recorded; `now` is the
+  // performance counter at the call's end. Appends the record, runs the save
+  // check, then ends the file when the close is pending on this thread and
+  // the append did not fail.
+  void FinishRecord(const std::string* record, LONGLONG now);
   // Whether FinishRecord has anything to do for a call that was not recorded.
   bool closePendingHere() const;
 
   HRESULT StartLocked();
   void CloseFileLocked();
   bool AppendLocked(std::string_view record);
-  void SaveCheckLocked();
+  void SaveCheckLocked(LONGLONG now);
 
   mutable std::mutex mutex_;
   // Settings.

@@ -6,6 +6,31 @@ namespace korvane {
 
 namespace {
 constexpr std::string_view kLineEnd = "\r\n";
+
+// What a character of an attribute value is written as; null when it is
+// written as itself.
+const char* Replacement(char c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '"':
+      return "&quot;";
+    case '\'':
+      return "&apos;";
+    case '\t':
+      return "&#9;";
+    case '\n':
+      return "&#10;";
+    case '\r':
+      return "&#13;";
+    default:
+      return static_cast<unsigned char>(c) < 0x20 ? "?" : nullptr;
+  }
+}
 }  // namespace
 
 void TraceXmlWriter::Indent(int level) {
@@ -27,6 +52,14 @@ void TraceXmlWriter::Attribute(std::string_view name, std::string_view value) {
   out_ += name;
   out_ += "=\"";
   AppendXmlEscaped(out_, value);
+  out_ += '"';
+}
+
+void TraceXmlWriter::PlainAttribute(std::string_view name, std::string_view value) {
+  out_ += ' ';
+  out_ += name;
+  out_ += "=\"";
+  out_ += value;
   out_ += '"';
 }
 
@@ -58,37 +91,15 @@ bool TraceXmlWriter::CompleteStartTag() {
 }
 
 void AppendXmlEscaped(std::string& out, std::string_view value) {
-  for (char c : value) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      case '\t':
-        out += "&#9;";
-        break;
-      case '\n':
-        out += "&#10;";
-        break;
-      case '\r':
-        out += "&#13;";
-        break;
-      default:
-        out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-        break;
-    }
+  size_t kept = 0;  // start of the characters not yet appended
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char* replacement = Replacement(value[i]);
+    if (replacement == nullptr) continue;
+    out.append(value.substr(kept, i - kept));
+    out += replacement;
+    kept = i + 1;
   }
+  out.append(value.substr(kept));
 }
 
 }  // namespace korvane

@@ -25,6 +25,9 @@ class TraceXmlWriter {
   void StartElement(const char* name);
   // Writes ` name="value"` into the open start tag, with value escaped.
   void Attribute(std::string_view name, std::string_view value);
+  // The same for a value that holds no character XML reserves (a number):
+  // written as it is.
+  void PlainAttribute(std::string_view name, std::string_view value);
   // Ends the innermost element: "/>" when it had no child, else its end tag
   // on a line of its own.
   void EndElement();

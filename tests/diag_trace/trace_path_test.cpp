@@ -91,31 +91,49 @@ TEST(TracePath, APathLongerThanMaxPathIsRefused) {
 }
 
 // Points HKLM\SOFTWARE\IVI IviStandardRootDir at a folder for one test and
-// removes the value afterwards. (The Linux build's test runs with a registry
-// file of its own.)
+// puts back what was there before. (The Linux build's test runs with a
+// registry file of its own; the Windows tests share the Wine prefix's.)
 class IviRootDirectory {
  public:
   explicit IviRootDirectory(const OleString& folder) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, OLESTR("SOFTWARE\\IVI"), 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    DWORD disposition = 0;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        &disposition) != ERROR_SUCCESS) {
       throw std::runtime_error("cannot create the IVI key");
     }
-    RegSetValueExW(key, OLESTR("IviStandardRootDir"), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(folder.c_str()),
-                   static_cast<DWORD>((folder.size() + 1) * sizeof(OLECHAR)));
-    RegCloseKey(key);
+    createdKey_ = disposition == REG_CREATED_NEW_KEY;
+    OLECHAR previous[MAX_PATH] = {};
+    DWORD bytes = sizeof previous;
+    hadValue_ = RegQueryValueExW(key_, kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(previous),
+                                 &bytes) == ERROR_SUCCESS;
+    if (hadValue_) previous_ = previous;
+    Set(folder);
   }
   ~IviRootDirectory() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, OLESTR("SOFTWARE\\IVI"), 0, KEY_ALL_ACCESS, &key) ==
-        ERROR_SUCCESS) {
-      RegDeleteValueW(key, OLESTR("IviStandardRootDir"));
-      RegCloseKey(key);
+    if (hadValue_) {
+      Set(previous_);
+    } else {
+      RegDeleteValueW(key_, kValue);
     }
+    RegCloseKey(key_);
+    if (createdKey_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
   }
-  IviRootDirectory(const IviRootDirectory&) = delete;  // would remove the value twice
+  IviRootDirectory(const IviRootDirectory&) = delete;  // would restore twice
   IviRootDirectory& operator=(const IviRootDirectory&) = delete;
+
+ private:
+  static constexpr const OLECHAR* kKey = OLESTR("SOFTWARE\\IVI");
+  static constexpr const OLECHAR* kValue = OLESTR("IviStandardRootDir");
+
+  void Set(const OleString& folder) {
+    RegSetValueExW(key_, kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>((folder.size() + 1) * sizeof(OLECHAR)));
+  }
+
+  HKEY key_ = nullptr;
+  bool createdKey_ = false;
+  bool hadValue_ = false;
+  OleString previous_;
 };
 
 void MakeFile(const OleString& path) {

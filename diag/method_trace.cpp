@@ -1,5 +1,7 @@
 #include "diag/method_trace.h"
 
+#include <memory>
+
 #include "diag/trace_clock.h"
 #include "diag/trace_text.h"
 #include "diag/trace_xml.h"
@@ -15,8 +17,9 @@ DWORD CallingThreadId() {
   return id;
 }
 
-// A record buffer that grew beyond this (a huge string value) is let go.
-constexpr size_t kKeptBufferBytes = 64 * 1024;
+struct FreeBstr {
+  void operator()(BSTR text) const { SysFreeString(text); }
+};
 
 // Takes the thread's error information for reading and gives it back (the
 // same object) when done, so the caller still finds it after the trace.
@@ -38,14 +41,9 @@ class BorrowedErrorInfo {
   std::string Description() const {
     BSTR text = nullptr;
     if (info_ == nullptr || FAILED(info_->GetDescription(&text))) return {};
+    const std::unique_ptr<OLECHAR, FreeBstr> owned(text);
     std::string ansi;
-    try {
-      AppendAnsiText(ansi, text, SysStringLen(text));
-    } catch (...) {
-      SysFreeString(text);
-      throw;
-    }
-    SysFreeString(text);
+    AppendAnsiText(ansi, text, SysStringLen(text));
     return ansi;
   }
 
@@ -84,17 +82,15 @@ void CMethodTrace::Close() noexcept {
     return;
   }
   const LONGLONG endCounter = TraceCounterNow();
-  // One buffer per thread, reused: once warm, a traced call allocates nothing
-  // for its record. (Nothing below traces a call, so it is never in use twice.)
-  static thread_local std::string record;
+  // The record's buffer is the call's own: no thread_local, whose destructor
+  // would run at thread exit in a module that COM may have unloaded by then.
   try {
-    record.clear();
+    std::string record;
     Format(record, endCounter);
     log_->FinishRecord(&record, endCounter);
   } catch (...) {
     // Out of memory while formatting: the record is lost, the call is not.
   }
-  if (record.capacity() > kKeptBufferBytes) std::string().swap(record);
 }
 
 void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {

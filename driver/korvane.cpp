@@ -33,13 +33,24 @@ void Korvane::InitializeDriverData() {
   traceAtInitialize_ = false;
 }
 
+// QueryInterface order of the class's interface table. IIviDriver is the
+// IKorvane vtable, IIviComponentIdentity the IIviDriverIdentity one.
 void* Korvane::FindInterface(REFIID riid) {
-  return korvane::FindInterface<Korvane, Face<ISupportErrorInfo>, Face<IPersonalityHost>,
-                                Face<IKorvane>, Face<IIviDriver, IKorvane>>(this, riid);
+  return korvane::FindInterface<
+      Korvane, Face<ISupportErrorInfo>, Face<IPersonalityHost>, Face<IKorvane>,
+      Face<IIviDriver, IKorvane>, Face<IIviDriverOperation>, Face<IIviDriverIdentity>,
+      Face<IIviComponentIdentity, IIviDriverIdentity>, Face<IIviDriverUtility>,
+      Face<IKorvaneSystem>, Face<IKorvaneReferenceClock>, Face<IKorvaneTriggerBus>,
+      Face<IKorvaneTemperatureSensorsAlarm>, Face<IKorvaneFansAlarm>,
+      Face<IKorvaneReferenceClockAlarm>, Face<IKorvaneFansControl>>(this, riid);
 }
 
 bool Korvane::SupportsErrorInfo(REFIID riid) {
-  for (const IID* supported : {&IID_IKorvane, &IID_IIviDriver}) {
+  for (const IID* supported :
+       {&IID_IKorvane, &IID_IIviDriver, &IID_IIviDriverOperation, &IID_IIviDriverIdentity,
+        &IID_IIviComponentIdentity, &IID_IIviDriverUtility, &IID_IKorvaneSystem,
+        &IID_IKorvaneReferenceClock, &IID_IKorvaneTriggerBus, &IID_IKorvaneTemperatureSensorsAlarm,
+        &IID_IKorvaneFansAlarm, &IID_IKorvaneReferenceClockAlarm, &IID_IKorvaneFansControl}) {
     if (IsEqualGUID(riid, *supported)) return true;
   }
   return false;
@@ -186,22 +197,6 @@ HRESULT Korvane::IKorvane_get_TriggerBus(IKorvaneTriggerBus** val) {
 
 HRESULT Korvane::IKorvane_get_VoltageRails(IKorvaneVoltageRails** val) {
   return QueryFace(val);
-}
-
-HRESULT Korvane::IKorvane_get_PCIeLink(BSTR* val) {
-  if (val == nullptr) return Reporter().ReportNullPointer(OLESTR("PCIeLink"), OLESTR("PCIeLink"));
-  if (IsSimulating()) {
-    *val = AllocBstr(OLESTR("1x8"));
-    return S_OK;
-  }
-  Korvane_Fundamental_Api* chassis = OpenChassis();
-  if (chassis == nullptr) return Reporter().ReportNotInitialized();
-  char topology[kTextBufferSize] = {};
-  if (int32_t status = chassis->getPCIeLinkTopology(topology, kTextBufferSize); status != 0) {
-    return TranslateChassisStatus(status, OLESTR("PCIeLink"));
-  }
-  *val = AllocBstr(AnsiToOle(topology));
-  return S_OK;
 }
 
 }  // namespace korvane

@@ -21,7 +21,18 @@ namespace korvane {
 #define KORVANE_DECLARE_IMPLEMENTATION(Interface, Member, Flags, Params, Args) \
   HRESULT Interface##_##Member Params;
 
-class Korvane : public _Driver<Korvane>, public IKorvaneEntry<Korvane> {
+class Korvane : public _Driver<Korvane>,
+                public IKorvaneEntry<Korvane>,
+                public IIviDriverOperationEntry<Korvane>,
+                public IIviDriverIdentityEntry<Korvane>,
+                public IIviDriverUtilityEntry<Korvane>,
+                public IKorvaneSystemEntry<Korvane>,
+                public IKorvaneReferenceClockEntry<Korvane>,
+                public IKorvaneTriggerBusEntry<Korvane>,
+                public IKorvaneTemperatureSensorsAlarmEntry<Korvane>,
+                public IKorvaneFansAlarmEntry<Korvane>,
+                public IKorvaneReferenceClockAlarmEntry<Korvane>,
+                public IKorvaneFansControlEntry<Korvane> {
  public:
   static constexpr const CLSID& kClassId = kClsidKorvane;
   static DriverInfo MakeDriverInfo();
@@ -43,10 +54,24 @@ class Korvane : public _Driver<Korvane>, public IKorvaneEntry<Korvane> {
   SimulatedChassisSettings& SimulatedSettings() { return simulated_; }
   SelfTestRecord& SelfTestResults() { return selfTest_; }
 
+  // clang-format off (the member lists are macro calls, not statements)
   KORVANE_MEMBERS_IIviDriver(KORVANE_DECLARE_IMPLEMENTATION)
-      KORVANE_MEMBERS_IKorvane(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvane(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IIviDriverOperation(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IIviComponentIdentity(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IIviDriverIdentity(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IIviDriverUtility(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneSystem(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneReferenceClock(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneTriggerBus(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneTemperatureSensorsAlarm(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneFansAlarm(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneReferenceClockAlarm(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneFansControl(KORVANE_DECLARE_IMPLEMENTATION)
+  // clang-format on
 
-          protected : HRESULT InitializeIO() override;
+ protected:
+  HRESULT InitializeIO() override;
   HRESULT ReadInstrumentIdentity() override;
   void CloseIO() override;
   HRESULT OnInitialized() override;

@@ -22,9 +22,6 @@ class ChassisMember {
   ChassisMember(Korvane& driver, const OLECHAR* method, const OLECHAR* parameter = OLESTR(""))
       : driver_(driver), method_(method), parameter_(parameter) {}
 
-  Korvane& driver() const { return driver_; }
-  const OLECHAR* method() const { return method_; }
-
   // Integer setters compare their value as an unsigned 32-bit number, so a
   // negative value is out of range. S_OK, or the invalid-value report.
   HRESULT CheckRange(int32_t value, uint32_t low, uint32_t high) const {

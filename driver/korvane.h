@@ -54,7 +54,8 @@ class Korvane : public _Driver<Korvane>,
   SimulatedChassisSettings& SimulatedSettings() { return simulated_; }
   SelfTestRecord& SelfTestResults() { return selfTest_; }
 
-  // clang-format off (the member lists are macro calls, not statements)
+  // The member lists are macro calls, not statements: keep them one a line.
+  // clang-format off
   KORVANE_MEMBERS_IIviDriver(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvane(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IIviDriverOperation(KORVANE_DECLARE_IMPLEMENTATION)
@@ -68,10 +69,10 @@ class Korvane : public _Driver<Korvane>,
   KORVANE_MEMBERS_IKorvaneFansAlarm(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvaneReferenceClockAlarm(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvaneFansControl(KORVANE_DECLARE_IMPLEMENTATION)
-  // clang-format on
 
  protected:
   HRESULT InitializeIO() override;
+  // clang-format on
   HRESULT ReadInstrumentIdentity() override;
   void CloseIO() override;
   HRESULT OnInitialized() override;

@@ -34,7 +34,7 @@ struct Faces {
 template <class Interface>
 ComPtr<Interface> QueryFace(IUnknown* object) {
   ComPtr<Interface> face;
-  object->QueryInterface(InterfaceId<Interface>::Get(), face.GetVoidAddressOf());
+  object->QueryInterface(IidOf<Interface>(), face.GetVoidAddressOf());
   return face;
 }
 

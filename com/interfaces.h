@@ -2,17 +2,19 @@
 // The COM interfaces of the driver, declared from the member catalogue, with
 // their identifiers and the enumerations of the type library.
 
+#include <cstdint>
+
 #include "com/catalogue.h"
 #include "com/guid_text.h"
 #include "platform/win32.h"
 
-enum KorvaneRefClockSourceEnum {
+enum KorvaneRefClockSourceEnum : int32_t {
   KorvaneRefClockSourceInternal = 0,
   KorvaneRefClockSourceExternal = 1,
   KorvaneRefClockSourceTimingModule = 2,
 };
 
-enum KorvaneTrigBusEnum {
+enum KorvaneTrigBusEnum : int32_t {
   KorvaneTrigBusIsolateAll = 0,
   KorvaneTrigBus1To2 = 1,
   KorvaneTrigBus1To2To3 = 2,

@@ -91,7 +91,10 @@ HRESULT CTraceLog::StartLocked() {
   scratch_.assign(kXmlDeclaration);
   if (!stylesheet.empty()) AppendStylesheetLine(scratch_, stylesheet);
   root_.StartElement(kRootElement);  // completed by the first record
-  file_.Write(scratch_);             // a failed write is not reported
+  // The header goes to the file at once; records wait in the file's buffer
+  // for the save check. A failed write is not reported.
+  file_.Write(scratch_);
+  file_.WriteBuffered();
   lastSave_ = TraceCounterNow();
   state_ = TraceState::kActive;
   return S_OK;

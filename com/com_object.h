@@ -1,8 +1,20 @@
 #pragma once
-// The COM object around a class T: counted references (interlocked, freed at
-// zero) and QueryInterface over T's interface table (T::FindInterface). T
-// leaves IUnknown's three members to this final class, which overrides them
-// for every interface T implements at once.
+// The COM object around a class T, a node of the driver's interface tree:
+// counted references (interlocked) and QueryInterface over T's interface
+// table (T::FindInterface). T leaves IUnknown's three members to this final
+// class, which overrides them for every interface T implements at once.
+//
+// Two counts. Client references (AddRef, Release) are the ones COM hands
+// out; internal references (AddRefInternal, ReleaseInternal, held through
+// NodeRef) are the ones nodes of the tree hold on each other: the driver on
+// its items, each item on its driver. The clients together hold one internal
+// reference while they hold any. When the last client reference goes,
+// T::FinalRelease() runs (the driver detaches its items, breaking the
+// driver-item cycle), then the clients' internal reference goes; the object
+// is freed when the last internal reference goes.
+//
+// An item's client count may rise from 0 again (the driver hands the same
+// item out once more); each rise takes the clients' internal reference anew.
 
 #include <atomic>
 #include <new>
@@ -25,19 +37,31 @@ class ComObject final : public T {
     return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override {
-    return refs_.fetch_add(1, std::memory_order_relaxed) + 1;
+    const ULONG before = refs_.fetch_add(1, std::memory_order_relaxed);
+    if (before == 0) AddRefInternal();
+    return before + 1;
   }
   ULONG STDMETHODCALLTYPE Release() override {
-    ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (left == 0) {
       this->FinalRelease();
-      delete this;
+      ReleaseInternal();
     }
+    return left;
+  }
+
+  ULONG AddRefInternal() override {
+    return internalRefs_.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
+  ULONG ReleaseInternal() override {
+    const ULONG left = internalRefs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0) delete this;
     return left;
   }
 
  private:
   std::atomic<ULONG> refs_{0};
+  std::atomic<ULONG> internalRefs_{0};
   ModuleLock moduleLock_;
 };
 

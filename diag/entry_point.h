@@ -6,12 +6,15 @@
 //
 // Node is the called object. It offers
 //   CriticalSection& ObjectLock();   the object's own lock
-//   Driver* DriverForCall();         its driver, null for a detached item
+//   DriverForCall();                 its driver for the call: the driver itself
+//                                    (a pointer), or an item's counted
+//                                    reference to its driver, which keeps the
+//                                    driver alive until the call returns;
+//                                    null for a detached item
+//   bool IsReadyForCall();           the driver: initialized; an item: connected
 //   HRESULT ReportDetached(const MemberRecord&);
 //   AttributeCacheTable& AttributeCache();
-//   bool IsReadyForCall();           initialized (driver) or connected (item)
-// and Driver offers IsSimulating(), Reporter() and
-// TraceLog().
+// and the driver offers IsSimulating(), Reporter() and TraceLog().
 
 #include <new>
 #include <tuple>
@@ -122,24 +125,25 @@ template <class Node, class Impl, class... Args>
 HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args... args) noexcept {
   return Guarded([&]() -> HRESULT {
     CriticalSectionLock lock(node.ObjectLock());
-    auto* driver = node.DriverForCall();
-    if (driver == nullptr) return node.ReportDetached(member);
-    CallFrame frame(driver, member.context());
+    const auto driverForCall = node.DriverForCall();
+    if (!driverForCall) return node.ReportDetached(member);
+    auto& driver = *driverForCall;
+    CallFrame frame(&driver, member.context());
     if (!member.has(MemberFlags::NoInit) && !node.IsReadyForCall()) {
-      return driver->Reporter().ReportNotInitialized();
+      return driver.Reporter().ReportNotInitialized();
     }
     SetErrorInfo(0, nullptr);
     if (int index = entry::FirstNullPointer(args...); index >= 0) {
-      return driver->Reporter().ReportNullPointer(member.context().wideMemberName.c_str(),
-                                                  member.wideParameterName(index).c_str());
+      return driver.Reporter().ReportNullPointer(member.context().wideMemberName.c_str(),
+                                                 member.wideParameterName(index).c_str());
     }
     if (!member.has(MemberFlags::InOut)) entry::EmptyOutputs(args...);
     HRESULT status = S_OK;
-    CMethodTrace trace(&driver->TraceLog(), member.context().interfaceName,
+    CMethodTrace trace(&driver.TraceLog(), member.context().interfaceName,
                        member.context().memberName, &status);
     if (trace.active()) entry::AddTraceParams(trace, member, args...);
     status = Guarded([&] {
-      if (member.has(MemberFlags::kSimulationRules) && driver->IsSimulating()) {
+      if (member.has(MemberFlags::kSimulationRules) && driver.IsSimulating()) {
         return entry::ApplySimulationRule(member, node, args...);
       }
       return (node.*impl)(args...);

@@ -7,7 +7,7 @@
 namespace korvane {
 
 CDriver::CDriver(const CLSID& driverClass, DriverInfo info)
-    : info_(std::move(info)), reporter_(driverClass, *this) {}
+    : driverClass_(driverClass), info_(std::move(info)), reporter_(driverClass, *this) {}
 
 CDriver::~CDriver() = default;
 
@@ -56,6 +56,7 @@ HRESULT CDriver::InitializeSession(BSTR resourceName, bool idQuery, BSTR optionS
   }
   if (SUCCEEDED(status)) status = InitializeNodes();
   if (FAILED(status)) {
+    ReleaseRepeatedCapabilities();
     CloseIO();
     MarkInitialized(false);
   }
@@ -79,14 +80,30 @@ HRESULT CDriver::Close() {
   if (!IsInitialized()) return reporter_.ReportNotInitialized();
   // The trace file is completed after this Close call's own record.
   trace_.MarkClosePending();
+  // The items go first: their calls use the chassis without the driver's
+  // lock, so the chassis closes only once no item call can be in flight
+  // (detaching waits for each item's lock).
+  ForEachChild([](CNode& child) { child.CloseTree(); });
+  ReleaseRepeatedCapabilities();
   CloseIO();
   AttributeCache().Clear();
   MarkInitialized(false);
-  ForEachChild([](CNode& child) { child.CloseTree(); });
   OnClose();
-  ReleaseRepeatedCapabilities();
   SetRoot(nullptr);
   return S_OK;
+}
+
+void CDriver::ReleaseTree() {
+  CriticalSectionLock lock(lock_);
+  ReleaseRepeatedCapabilities();
+}
+
+HRESULT CDriver::BuildRepeatedCapabilities() { return repCaps_.Build(*this, RepCapTable()); }
+
+void CDriver::ReleaseRepeatedCapabilities() { repCaps_.Release(); }
+
+void CDriver::ForEachChild(const std::function<void(CNode&)>& visit) {
+  repCaps_.ForEachItem(visit);
 }
 
 OptionTarget CDriver::Options() {

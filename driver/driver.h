@@ -4,7 +4,9 @@
 // steps with hooks that the concrete driver fills.
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <span>
 
 #include "diag/call_context.h"
 #include "diag/error_reporter.h"
@@ -18,6 +20,8 @@
 #include "platform/critical_section.h"
 #include "platform/ole_string.h"
 #include "platform/win32.h"
+#include "repcap/rep_cap_collections.h"
+#include "repcap/rep_cap_table.h"
 
 namespace korvane {
 
@@ -38,6 +42,7 @@ class CDriver : public CNode, public ICallContextProvider {
   // What the entry points need of the called object and its driver.
   CriticalSection& ObjectLock() { return lock_; }
   CDriver* DriverForCall() { return this; }
+  // A driver call needs an initialized driver.
   bool IsReadyForCall() const { return IsInitialized(); }
   // A driver is always its own driver; only items can be detached.
   HRESULT ReportDetached(const MemberRecord&) { return E_UNEXPECTED; }
@@ -45,6 +50,7 @@ class CDriver : public CNode, public ICallContextProvider {
   CKorvaneErrorReporter& GetErrorReporter() const override { return reporter_; }
   CTraceLog& TraceLog() { return trace_; }
   const CallContext& GetCallContext() const override;
+  const CLSID& ClassId() const { return driverClass_; }
 
   // Session state. The initialized and simulate flags are also read by item
   // calls, which do not hold the driver's lock.
@@ -70,14 +76,26 @@ class CDriver : public CNode, public ICallContextProvider {
   HRESULT Close();
   virtual bool IsModelSupported() const;
 
+  // The driver's last client has let it go (with or without Close): the
+  // items are detached as Close detaches them, so that their references on
+  // the driver no longer keep it alive. The chassis is left to destruction.
+  void ReleaseTree();
+
+  // The items of the repeated capabilities, in table order.
+  void ForEachChild(const std::function<void(CNode&)>& visit) override;
+
  protected:
   // Hooks of the concrete driver.
   virtual HRESULT InitializeIO() = 0;
   virtual HRESULT ReadInstrumentIdentity() = 0;
   virtual void CloseIO() = 0;
-  // Builds the repeated-capability tables of the tree; releases them at Close.
-  virtual HRESULT BuildRepeatedCapabilities() { return S_OK; }
-  virtual void ReleaseRepeatedCapabilities() {}
+  // The kinds of repeated capability the driver holds (none by default).
+  virtual std::span<const RepCapEntry> RepCapTable() const { return {}; }
+  // Builds the items of every kind of RepCapTable() at Initialize; detaches
+  // and releases them at Close.
+  virtual HRESULT BuildRepeatedCapabilities();
+  virtual void ReleaseRepeatedCapabilities();
+  const RepCapCollections& RepCaps() const { return repCaps_; }
 
   // Configuration: defaults, configuration store, option string.
   HRESULT LoadConfiguration(BSTR resourceName, BSTR optionString);
@@ -98,9 +116,12 @@ class CDriver : public CNode, public ICallContextProvider {
   bool idQueryOnInitialize_ = false;
 
  private:
+  friend struct DriverTestAccess;  // lets tests fill the session's name tables
+
   HRESULT InitializeNodes();
   void MarkInitialized(bool on) { initialized_.store(on, std::memory_order_release); }
 
+  const CLSID driverClass_;
   const DriverInfo info_;
   CriticalSection lock_;
   CTraceLog trace_;
@@ -108,6 +129,7 @@ class CDriver : public CNode, public ICallContextProvider {
   // const nodes as well.
   mutable CKorvaneErrorReporter reporter_;
   std::atomic<bool> initialized_{false};
+  RepCapCollections repCaps_;
 };
 
 }  // namespace korvane

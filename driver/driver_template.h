@@ -18,8 +18,9 @@ class _Driver : public CDriver, public ISupportErrorInfo, public IPersonalityHos
     return T::SupportsErrorInfo(riid) ? S_OK : S_FALSE;
   }
 
-  // Called once, just before the object is freed.
-  void FinalRelease() {}
+  // Called when the last client reference goes: the items let go of the
+  // driver, which is freed once no item call holds it any more.
+  void FinalRelease() { ReleaseTree(); }
 };
 
 }  // namespace korvane

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "diag/attribute_cache.h"
+#include "platform/ole_string.h"
 #include "diag/error_reporter.h"
 #include "platform/win32.h"
 
@@ -27,6 +28,14 @@ class CNode {
 
   void SetRoot(CDriver* root) { root_ = root; }
   CDriver* Root() const { return root_; }
+
+  // The counted references that nodes hold on each other (NodeRef). Every
+  // node is a COM object (ComObject<T>), which implements them.
+  virtual ULONG AddRefInternal() = 0;
+  virtual ULONG ReleaseInternal() = 0;
+
+  // The node's name in the tree: empty but for repeated-capability items.
+  virtual OleString GetFullName() { return {}; }
 
   // The driver's reporter, also for child nodes (through their root); and
   // the node-level forms of its two generic operations.

@@ -40,7 +40,8 @@ void* Korvane::FindInterface(REFIID riid) {
       Korvane, Face<ISupportErrorInfo>, Face<IPersonalityHost>, Face<IKorvane>,
       Face<IIviDriver, IKorvane>, Face<IIviDriverOperation>, Face<IIviDriverIdentity>,
       Face<IIviComponentIdentity, IIviDriverIdentity>, Face<IIviDriverUtility>,
-      Face<IKorvaneSystem>, Face<IKorvaneReferenceClock>, Face<IKorvaneTriggerBus>,
+      Face<IKorvaneSystem>, Face<IKorvaneTemperatureSensors>, Face<IKorvaneFans>,
+      Face<IKorvaneReferenceClock>, Face<IKorvaneTriggerBus>, Face<IKorvaneVoltageRails>,
       Face<IKorvaneTemperatureSensorsAlarm>, Face<IKorvaneFansAlarm>,
       Face<IKorvaneReferenceClockAlarm>, Face<IKorvaneFansControl>>(this, riid);
 }
@@ -49,7 +50,8 @@ bool Korvane::SupportsErrorInfo(REFIID riid) {
   for (const IID* supported :
        {&IID_IKorvane, &IID_IIviDriver, &IID_IIviDriverOperation, &IID_IIviDriverIdentity,
         &IID_IIviComponentIdentity, &IID_IIviDriverUtility, &IID_IKorvaneSystem,
-        &IID_IKorvaneReferenceClock, &IID_IKorvaneTriggerBus, &IID_IKorvaneTemperatureSensorsAlarm,
+        &IID_IKorvaneTemperatureSensors, &IID_IKorvaneFans, &IID_IKorvaneReferenceClock,
+        &IID_IKorvaneTriggerBus, &IID_IKorvaneVoltageRails, &IID_IKorvaneTemperatureSensorsAlarm,
         &IID_IKorvaneFansAlarm, &IID_IKorvaneReferenceClockAlarm, &IID_IKorvaneFansControl}) {
     if (IsEqualGUID(riid, *supported)) return true;
   }

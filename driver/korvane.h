@@ -27,8 +27,11 @@ class Korvane : public _Driver<Korvane>,
                 public IIviDriverIdentityEntry<Korvane>,
                 public IIviDriverUtilityEntry<Korvane>,
                 public IKorvaneSystemEntry<Korvane>,
+                public IKorvaneTemperatureSensorsEntry<Korvane>,
+                public IKorvaneFansEntry<Korvane>,
                 public IKorvaneReferenceClockEntry<Korvane>,
                 public IKorvaneTriggerBusEntry<Korvane>,
+                public IKorvaneVoltageRailsEntry<Korvane>,
                 public IKorvaneTemperatureSensorsAlarmEntry<Korvane>,
                 public IKorvaneFansAlarmEntry<Korvane>,
                 public IKorvaneReferenceClockAlarmEntry<Korvane>,
@@ -63,8 +66,11 @@ class Korvane : public _Driver<Korvane>,
   KORVANE_MEMBERS_IIviDriverIdentity(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IIviDriverUtility(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvaneSystem(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneTemperatureSensors(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneFans(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvaneReferenceClock(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvaneTriggerBus(KORVANE_DECLARE_IMPLEMENTATION)
+  KORVANE_MEMBERS_IKorvaneVoltageRails(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvaneTemperatureSensorsAlarm(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvaneFansAlarm(KORVANE_DECLARE_IMPLEMENTATION)
   KORVANE_MEMBERS_IKorvaneReferenceClockAlarm(KORVANE_DECLARE_IMPLEMENTATION)
@@ -77,6 +83,8 @@ class Korvane : public _Driver<Korvane>,
   void CloseIO() override;
   HRESULT OnInitialized() override;
   void OnClose() override;
+  // Temperature sensors, fans and voltage rails (repcap/korvane_rep_caps.h).
+  std::span<const RepCapEntry> RepCapTable() const override;
 
  private:
   void InitializeDriverData();

@@ -35,7 +35,7 @@ class _RepCap : public CRepCap, public ISupportErrorInfo {
   }
 
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
-    const bool supported = (IsEqualGUID(riid, InterfaceId<Interfaces>::Get()) || ...);
+    const bool supported = (IsEqualGUID(riid, IidOf<Interfaces>()) || ...);
     return supported ? S_OK : S_FALSE;
   }
 

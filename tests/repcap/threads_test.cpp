@@ -1,0 +1,194 @@
+// Item calls running beside driver calls on other threads: neither waits for
+// the other's lock, each thread keeps its own error information and trace
+// records, and a Close or a final release of the driver in the middle of
+// item calls waits for the call in flight and detaches the item cleanly.
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "com/module_lock.h"
+#include "repcap_fixture.h"
+
+namespace korvane::testing {
+namespace {
+
+namespace vc = virtual_chassis;
+
+// A thread entered into COM, as a client thread is; joined when destroyed.
+class ComThread {
+ public:
+  explicit ComThread(std::function<void()> body)
+      : thread_([body = std::move(body)] {
+          const HRESULT entered = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+          body();
+          if (SUCCEEDED(entered)) CoUninitialize();
+        }) {}
+  ~ComThread() { thread_.join(); }
+  ComThread(const ComThread&) = delete;  // owns a running thread
+  ComThread& operator=(const ComThread&) = delete;
+
+ private:
+  std::thread thread_;
+};
+
+// Waits until `calls` shows that the other thread has made a call.
+void AwaitFirstCall(const std::atomic<int>& calls) {
+  while (calls.load() == 0) std::this_thread::yield();
+}
+
+// The Method records of a trace file: the interface and the status of each.
+struct TraceRecord {
+  std::string interfaceName;
+  std::string memberName;
+  std::string status;
+};
+
+std::string AttributeOf(const std::string& record, const std::string& name) {
+  const std::string key = name + "=\"";
+  const size_t start = record.find(key);
+  if (start == std::string::npos) return {};
+  const size_t end = record.find('"', start + key.size());
+  return record.substr(start + key.size(), end - start - key.size());
+}
+
+std::vector<TraceRecord> ReadTraceRecords(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream content;
+  content << file.rdbuf();
+  const std::string text = content.str();
+  std::vector<TraceRecord> records;
+  for (size_t start = text.find("<Method "); start != std::string::npos;) {
+    const size_t next = text.find("<Method ", start + 1);
+    const std::string record = text.substr(start, next - start);
+    // A whole record: closed once, before the next one opens.
+    EXPECT_EQ(record.find("</Method>"), record.rfind("</Method>")) << record;
+    EXPECT_NE(std::string::npos, record.find("</Method>")) << record;
+    const size_t status = record.find("<HRESULT ");
+    records.push_back(
+        {AttributeOf(record, "Interface"), AttributeOf(record, "Name"),
+         status == std::string::npos ? "" : AttributeOf(record.substr(status), "Value")});
+    start = next;
+  }
+  return records;
+}
+
+using ThreadTest = RepCapTest;
+
+TEST_F(ThreadTest, ItemCallsBesideDriverCallsKeepTheirOwnErrorsAndRecords) {
+  constexpr int kRounds = 200;
+  constexpr char kTraceFile[] = "repcap_threads_trace.xml";
+  std::remove(kTraceFile);
+  ASSERT_EQ(S_OK,
+            InitializeHardware(OLESTR("DriverSetup=Trace=true, TraceName=repcap_threads_trace")));
+  vc::SetFanPresent(1, false);
+  ComPtr<IKorvaneFan> fan = Fan(OLESTR("FAN2"));
+  ComPtr<IKorvaneFans> fans = Face<IKorvaneFans>();
+  {
+    ComThread itemCaller([&] {
+      for (int i = 0; i < kRounds; ++i) {
+        LONG rpm = 0;
+        ExpectError(kUnknownPhysicalIdentifier, IID_IKorvaneFan,
+                    OleString(kUnknownSelectorText) + OLESTR("\r\nFan.RPM"), fan->get_RPM(&rpm));
+      }
+    });
+    ComThread driverCaller([&] {
+      for (int i = 0; i < kRounds; ++i) {
+        ScopedBstr name;
+        ExpectError(kInvalidValue, IID_IKorvaneFans,
+                    OLESTR("Korvane: Invalid value (0) for method get_Name, parameter Index."),
+                    fans->get_Name(0, name.Receive()));
+      }
+    });
+  }
+  ASSERT_EQ(S_OK, driver_->Close());
+
+  int itemRecords = 0;
+  int driverRecords = 0;
+  for (const TraceRecord& record : ReadTraceRecords(kTraceFile)) {
+    if (record.interfaceName == "IKorvaneFan") {
+      ++itemRecords;
+      EXPECT_EQ("0x80047067", record.status);
+    } else if (record.interfaceName == "IKorvaneFans" && record.memberName == "get_Name") {
+      ++driverRecords;
+      EXPECT_EQ("0x80047010", record.status);
+    }
+  }
+  EXPECT_EQ(kRounds, itemRecords);
+  EXPECT_EQ(kRounds, driverRecords);
+  std::remove(kTraceFile);
+}
+
+TEST_F(ThreadTest, CloseWaitsForTheItemCallInFlightAndDetachesTheItem) {
+  for (bool simulated : {true, false}) {
+    SCOPED_TRACE(simulated ? "simulated" : "hardware");
+    ASSERT_EQ(S_OK, simulated ? InitializeSimulated() : InitializeHardware());
+    ComPtr<IKorvaneVoltageRail> rail = Rail(OLESTR("VPLUS_3_3"));
+    std::atomic<int> calls{0};
+    ComThread itemCaller([&] {
+      HRESULT status = S_OK;
+      while (status == S_OK) {
+        double volts = 0;
+        status = rail->get_Voltage(&volts);
+        calls.fetch_add(1);
+      }
+      ExpectError(kCannotRecover, IID_IKorvaneVoltageRail, kDetachedText, status);
+    });
+    AwaitFirstCall(calls);
+    EXPECT_EQ(S_OK, driver_->Close());
+  }
+  EXPECT_EQ(0u, vc::OpenSessionCount());
+}
+
+TEST_F(ThreadTest, TheLastClientReleaseWaitsForTheItemCallInFlight) {
+  const LONG withoutDriver = ModuleLockCount().load() - 1;
+  ASSERT_EQ(S_OK, InitializeHardware());
+  ComPtr<IKorvaneVoltageRailAlarm> alarm = RailAlarm(OLESTR("VMINUS_12_0"));
+  std::atomic<int> calls{0};
+  {
+    ComThread itemCaller([&] {
+      HRESULT status = S_OK;
+      for (bool high = false; status == S_OK; high = !high) {
+        status = high ? alarm->put_MaxVoltage(-12.5) : alarm->put_MinVoltage(-11.5);
+        calls.fetch_add(1);
+      }
+      EXPECT_EQ(kCannotRecover, status);
+    });
+    AwaitFirstCall(calls);
+    driver_.Reset();
+  }
+  EXPECT_EQ(0u, vc::InstanceCount());
+  EXPECT_EQ(withoutDriver + 1, ModuleLockCount().load());
+  alarm.Reset();
+  EXPECT_EQ(withoutDriver, ModuleLockCount().load());
+}
+
+TEST_F(ThreadTest, TwoDriversInitializeAtOnce) {
+  auto session = [] {
+    ComPtr<IIviDriver> driver = CreateDriver();
+    ScopedBstr resource(OLESTR(""));
+    ScopedBstr options(OLESTR("Simulate=true"));
+    ASSERT_EQ(S_OK,
+              driver->Initialize(resource.Get(), VARIANT_FALSE, VARIANT_FALSE, options.Get()));
+    ComPtr<IKorvaneVoltageRails> rails;
+    ASSERT_EQ(S_OK, driver->QueryInterface(IID_IKorvaneVoltageRails, rails.GetVoidAddressOf()));
+    LONG count = 0;
+    EXPECT_EQ(S_OK, rails->get_Count(&count));
+    EXPECT_EQ(4, count);
+    ComPtr<IKorvaneVoltageRail> rail;
+    ScopedBstr name(OLESTR("vminus_12_0"));
+    ASSERT_EQ(S_OK, rails->get_Item(name.Get(), rail.GetAddressOf()));
+    double volts = 0;
+    EXPECT_EQ(S_OK, rail->get_Voltage(&volts));
+    EXPECT_EQ(-12.0, volts);
+    EXPECT_EQ(S_OK, driver->Close());
+  };
+  ComThread first(session);
+  ComThread second(session);
+}
+
+}  // namespace
+}  // namespace korvane::testing

@@ -35,6 +35,19 @@ class ComThread {
   std::thread thread_;
 };
 
+// Calls `call` on an item until it fails, or once more after `gone` is set:
+// that call began after the driver let go of the item and must fail. Counts
+// the calls in `calls`; returns the last status.
+HRESULT CallUntilDetached(const std::function<HRESULT()>& call, const std::atomic<bool>& gone,
+                          std::atomic<int>& calls) {
+  HRESULT status = S_OK;
+  for (bool last = false; status == S_OK && !last; calls.fetch_add(1)) {
+    last = gone.load();
+    status = call();
+  }
+  return status;
+}
+
 // Waits until `calls` shows that the other thread has made a call.
 void AwaitFirstCall(const std::atomic<int>& calls) {
   while (calls.load() == 0) std::this_thread::yield();
@@ -128,17 +141,16 @@ TEST_F(ThreadTest, CloseWaitsForTheItemCallInFlightAndDetachesTheItem) {
     ASSERT_EQ(S_OK, simulated ? InitializeSimulated() : InitializeHardware());
     ComPtr<IKorvaneVoltageRail> rail = Rail(OLESTR("VPLUS_3_3"));
     std::atomic<int> calls{0};
+    std::atomic<bool> closed{false};
     ComThread itemCaller([&] {
-      HRESULT status = S_OK;
-      while (status == S_OK) {
-        double volts = 0;
-        status = rail->get_Voltage(&volts);
-        calls.fetch_add(1);
-      }
+      double volts = 0;
+      const HRESULT status =
+          CallUntilDetached([&] { return rail->get_Voltage(&volts); }, closed, calls);
       ExpectError(kCannotRecover, IID_IKorvaneVoltageRail, kDetachedText, status);
     });
     AwaitFirstCall(calls);
     EXPECT_EQ(S_OK, driver_->Close());
+    closed.store(true);
   }
   EXPECT_EQ(0u, vc::OpenSessionCount());
 }
@@ -148,17 +160,19 @@ TEST_F(ThreadTest, TheLastClientReleaseWaitsForTheItemCallInFlight) {
   ASSERT_EQ(S_OK, InitializeHardware());
   ComPtr<IKorvaneVoltageRailAlarm> alarm = RailAlarm(OLESTR("VMINUS_12_0"));
   std::atomic<int> calls{0};
+  std::atomic<bool> released{false};
   {
     ComThread itemCaller([&] {
-      HRESULT status = S_OK;
-      for (bool high = false; status == S_OK; high = !high) {
-        status = high ? alarm->put_MaxVoltage(-12.5) : alarm->put_MinVoltage(-11.5);
-        calls.fetch_add(1);
-      }
-      EXPECT_EQ(kCannotRecover, status);
+      bool high = false;
+      auto call = [&] {
+        high = !high;
+        return high ? alarm->put_MaxVoltage(-12.5) : alarm->put_MinVoltage(-11.5);
+      };
+      EXPECT_EQ(kCannotRecover, CallUntilDetached(call, released, calls));
     });
     AwaitFirstCall(calls);
     driver_.Reset();
+    released.store(true);
   }
   EXPECT_EQ(0u, vc::InstanceCount());
   EXPECT_EQ(withoutDriver + 1, ModuleLockCount().load());

@@ -208,22 +208,6 @@ TEST_F(ItemTest, RailMembersUseTheRailsOwnChassisNumbers) {
   }
 }
 
-TEST_F(ItemTest, RailAlarmLatchesAndClearsOnTheChassis) {
-  ASSERT_EQ(S_OK, InitializeHardware());
-  ComPtr<IKorvaneVoltageRailAlarm> alarm = RailAlarm(OLESTR("VPLUS_5_0"));
-  EXPECT_EQ(S_OK, alarm->put_Enabled(VARIANT_TRUE));
-  vc::SetRailVoltage(Korvane_Fundamental_RailPlus5V, 5.6);
-  VARIANT_BOOL occurred = VARIANT_FALSE;
-  EXPECT_EQ(S_OK, alarm->get_Occurred(&occurred));
-  EXPECT_EQ(1, occurred);
-  vc::SetRailVoltage(Korvane_Fundamental_RailPlus5V, 5.0);
-  EXPECT_EQ(S_OK, alarm->Clear());
-  EXPECT_EQ(S_OK, alarm->get_Occurred(&occurred));
-  EXPECT_EQ(0, occurred);
-  EXPECT_EQ(S_OK, alarm->put_Enabled(VARIANT_FALSE));
-  EXPECT_EQ("setAlarmEnable(3, 0)", vc::Calls().back());
-}
-
 TEST_F(ItemTest, RailChassisFailuresAreTranslatedUnderTheRailsMethodNames) {
   vc::SetStatusDescription(kControllerFault, Korvane_Fundamental_StatusTypeChassis, "Fault");
   ASSERT_EQ(S_OK, InitializeHardware());
@@ -240,14 +224,8 @@ TEST_F(ItemTest, RailChassisFailuresAreTranslatedUnderTheRailsMethodNames) {
   const Case cases[] = {
       {Operation::kGetSupplyRailVoltage, "VoltageRail.Voltage", &IID_IKorvaneVoltageRail,
        [&] { return rail->get_Voltage(&volts); }},
-      {Operation::kClearAlarmCondition, "VoltageRail.Alarm.Clear", &IID_IKorvaneVoltageRailAlarm,
-       [&] { return alarm->Clear(); }},
       {Operation::kGetAlarmCondition, "VoltageRail.Alarm.Ocurred", &IID_IKorvaneVoltageRailAlarm,
        [&] { return alarm->get_Occurred(&flag); }},
-      {Operation::kSetAlarmEnable, "VoltageRail.Alarm.Enabled", &IID_IKorvaneVoltageRailAlarm,
-       [&] { return alarm->put_Enabled(VARIANT_TRUE); }},
-      {Operation::kGetVoltageHiLowAlarmThreshold, "VoltageRail.Alarm.MinVoltage",
-       &IID_IKorvaneVoltageRailAlarm, [&] { return alarm->get_MinVoltage(&volts); }},
       {Operation::kSetVoltageHiLowAlarmThreshold, "VoltageRail.Alarm.MaxVoltage",
        &IID_IKorvaneVoltageRailAlarm, [&] { return alarm->put_MaxVoltage(12.5); }},
   };

@@ -121,11 +121,15 @@ TEST_F(RailTest, SimulatedThresholdsAreSharedPerRailAndRestoredByAReset) {
   EXPECT_EQ(6.0, GetThreshold(alarm.Get(), false));
   EXPECT_EQ(4.0, GetThreshold(alarm.Get(), true));
 
-  ASSERT_EQ(S_OK, driver_->Close());
-  ASSERT_EQ(S_OK, Initialize(OLESTR(""), false, true, OLESTR("Simulate=true")));
-  alarm = RailAlarm(OLESTR("VPLUS_5_0"));
+  EXPECT_EQ(S_OK, Face<IIviDriverUtility>()->Reset());
   EXPECT_EQ(5.25, GetThreshold(alarm.Get(), false));
   EXPECT_EQ(4.75, GetThreshold(alarm.Get(), true));
+
+  // So does the reset of an Initialize.
+  EXPECT_EQ(S_OK, alarm->put_MaxVoltage(5.5));
+  ASSERT_EQ(S_OK, driver_->Close());
+  ASSERT_EQ(S_OK, Initialize(OLESTR(""), false, true, OLESTR("Simulate=true")));
+  EXPECT_EQ(5.25, GetThreshold(RailAlarm(OLESTR("VPLUS_5_0")).Get(), false));
 }
 
 TEST_F(RailTest, SimulatedEnabledIsEachRailsOwnUntilAReset) {
@@ -147,7 +151,7 @@ TEST_F(RailTest, SimulatedEnabledIsEachRailsOwnUntilAReset) {
   EXPECT_EQ(std::vector<std::string>{}, vc::Calls());
 
   // The chassis reset forgets every item's cached value.
-  EXPECT_EQ(S_OK, Object().ResetChassis(OLESTR("Reset")));
+  EXPECT_EQ(S_OK, Face<IIviDriverUtility>()->Reset());
   EXPECT_EQ(VARIANT_TRUE, enabled(rail5.Get()));
   EXPECT_EQ(VARIANT_TRUE, enabled(rail12.Get()));
 }

@@ -67,6 +67,7 @@ class CDriver : public CNode, public ICallContextProvider {
   const OleString& DriverSetup() const { return driverSetup_; }
   const NameValueTable& OptionTable() const { return optionTable_; }
   const NameValueTable& DriverSetupTable() const { return driverSetupTable_; }
+  const InitialSettingsTable& ConfigurableInitialSettings() const { return initialSettings_; }
   const NameValueTable& ForwardVirtualNames() const { return forwardVirtualNames_; }
   const NameValueTable& ModuleNames() const { return moduleNames_; }
 
@@ -110,6 +111,7 @@ class CDriver : public CNode, public ICallContextProvider {
   OleString driverSetup_;
   NameValueTable optionTable_;
   NameValueTable driverSetupTable_;
+  InitialSettingsTable initialSettings_;
   NameValueTable forwardVirtualNames_;
   NameValueTable reverseVirtualNames_;
   NameValueTable moduleNames_;

@@ -3,9 +3,11 @@
 // table, the configurable initial settings and the virtual names.
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string_view>
+#include <variant>
 
 #include "platform/ole_string.h"
 #include "platform/win32.h"
@@ -20,6 +22,12 @@ using NameTable = std::map<OleString, Value, std::less<>>;
 
 // The option table and the DriverSetup table: name -> value text.
 using NameValueTable = NameTable<OleString>;
+
+// The value of a configurable initial setting, as typed in the configuration
+// store: Boolean, Integer, Real or String.
+using InitialSettingValue = std::variant<bool, int32_t, double, OleString>;
+// The configurable initial settings: lower-case name -> typed value.
+using InitialSettingsTable = NameTable<InitialSettingValue>;
 
 // A key folded to lower case. Only A to Z are folded: every name the driver
 // recognizes is plain ASCII, and the result is then the same on every system

@@ -137,10 +137,10 @@ ComPtr<IIviConfigStore> OpenConfigStore() {
   ComPtr<IUnknown> created;
   ScopedBstr location;
   const bool opened =
-      SUCCEEDED(CoCreateInstance(CLSID_IviConfigStore, nullptr, kAnyServerContext, IID_IUnknown,
-                                 created.GetVoidAddressOf())) &&
+      SUCCEEDED(CoCreateInstance(CLSID_IviConfigStore, nullptr, kAnyServerContext,
+                                 IidOf<IUnknown>(), created.GetVoidAddressOf())) &&
       SUCCEEDED(OleRun(created.Get())) &&
-      SUCCEEDED(created->QueryInterface(IID_IIviConfigStore, store.GetVoidAddressOf())) &&
+      SUCCEEDED(created->QueryInterface(IidOf<IIviConfigStore>(), store.GetVoidAddressOf())) &&
       SUCCEEDED(store->get_ProcessDefaultLocation(location.Receive())) &&
       (location.Length() != 0 || SUCCEEDED(store->get_MasterLocation(location.Receive()))) &&
       SUCCEEDED(store->Deserialize(location.Get()));

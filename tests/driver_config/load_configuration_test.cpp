@@ -127,43 +127,47 @@ TEST_F(LoadConfigurationTest, EachSourceOverridesTheWeakerOnes) {
   }
 }
 
-TEST_F(LoadConfigurationTest, LogicalAndSessionNamesResolveToTheSession) {
-  UseStore(BenchStore("HardwareAsset = Bench chassis\n", ""));
-  for (const OLECHAR* name : {OLESTR("Bench"), OLESTR("BenchSession")}) {
-    StartCase();
-    ASSERT_EQ(S_OK, InitializeWith(name));
-    EXPECT_EQ(OleString(name), Object().LogicalName());
-    EXPECT_EQ(OLESTR("PXI0::34-0.0::INSTR"), Object().IoResourceDescriptor());
-    EXPECT_EQ(kBenchOpen, IoOpenCall());
-    EXPECT_FALSE(TakeErrorInfo().present);
-  }
-}
-
-TEST_F(LoadConfigurationTest, SessionWithSimulateAndNoOptionStringInitializesSimulated) {
-  UseStore(BenchStore("HardwareAsset = Bench chassis\nSimulate = true\n", ""));
-  ASSERT_EQ(S_OK, InitializeWith(OLESTR("Bench")));
-  EXPECT_EQ("", IoOpenCall());
-  EXPECT_TRUE(Object().Flags().simulate);
-  // Simulate at Initialize is what keeps the session from leaving simulation.
-  EXPECT_TRUE(Object().InitialFlags().simulate);
-  EXPECT_EQ(OLESTR("Q7730A"), Object().Identity().model);
-}
-
-TEST_F(LoadConfigurationTest, SessionWithoutHardwareAssetInitializesOnlySimulated) {
+// A driver session gives the logical name, the address of its hardware asset
+// and whether the session starts simulated.
+TEST_F(LoadConfigurationTest, SessionGivesTheAddressAndTheSimulation) {
+  const std::string asset = "HardwareAsset = Bench chassis\n";
   struct Case {
-    const char* session;
+    const char* name;
+    const OLECHAR* resource;
+    std::string session;
+    const OLECHAR* options;
     HRESULT status;
+    const OLECHAR* descriptor;
     std::string ioOpen;
+    bool simulatedAtInitialize;
   };
-  for (const Case& c : {Case{"Simulate = true\n", S_OK, ""},
-                        Case{"Simulate = false\n", kNotInitialized, kEmptyOpen}}) {
-    SCOPED_TRACE(c.session);
+  const std::vector<Case> cases = {
+      {"logical name", OLESTR("Bench"), asset, OLESTR(""), S_OK, OLESTR("PXI0::34-0.0::INSTR"),
+       kBenchOpen, false},
+      {"session name", OLESTR("BenchSession"), asset, OLESTR(""), S_OK,
+       OLESTR("PXI0::34-0.0::INSTR"), kBenchOpen, false},
+      {"simulated session", OLESTR("Bench"), asset + "Simulate = true\n", OLESTR(""), S_OK,
+       OLESTR("PXI0::34-0.0::INSTR"), "", true},
+      {"simulated session opened on hardware", OLESTR("Bench"), asset + "Simulate = true\n",
+       OLESTR("Simulate=false"), S_OK, OLESTR("PXI0::34-0.0::INSTR"), kBenchOpen, false},
+      {"no hardware asset, simulated", OLESTR("Bench"), "Simulate = true\n", OLESTR(""), S_OK,
+       OLESTR(""), "", true},
+      {"no hardware asset, not simulated", OLESTR("Bench"), "Simulate = false\n", OLESTR(""),
+       kNotInitialized, OLESTR(""), kEmptyOpen, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     StartCase();
     UseStore(BenchStore(c.session, ""));
-    EXPECT_EQ(c.status, InitializeWith(OLESTR("Bench")));
-    EXPECT_EQ(OLESTR(""), Object().IoResourceDescriptor());
-    EXPECT_EQ(OLESTR("Bench"), Object().LogicalName());
+    EXPECT_EQ(c.status, InitializeWith(c.resource, c.options));
+    EXPECT_EQ(c.status == S_OK, Initialized());
+    EXPECT_EQ(OleString(c.resource), Object().LogicalName());
+    EXPECT_EQ(OleString(c.descriptor), Object().IoResourceDescriptor());
     EXPECT_EQ(c.ioOpen, IoOpenCall());
+    EXPECT_EQ(c.simulatedAtInitialize, Object().InitialFlags().simulate);
+    if (c.status == S_OK) {
+      EXPECT_FALSE(TakeErrorInfo().present);
+    }
   }
 }
 

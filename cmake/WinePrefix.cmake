@@ -31,12 +31,15 @@ if(ACTION STREQUAL "setup")
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "wineserver -p60 failed (${result}) for ${PREFIX}")
   endif()
+  # Plain wineboot: Wine initializes a new prefix by itself before running it,
+  # and an explicit -i on top starts a second service manager, under which
+  # Wine's RPC service (needed by COM's out-of-process activation) never runs.
   set(log ${PREFIX}.wineboot.log)
-  execute_process(COMMAND ${WINE} wineboot -i RESULT_VARIABLE result
+  execute_process(COMMAND ${WINE} wineboot RESULT_VARIABLE result
                   INPUT_FILE /dev/null OUTPUT_FILE ${log} ERROR_FILE ${log} TIMEOUT 240)
   if(NOT result EQUAL 0 OR NOT IS_DIRECTORY ${PREFIX}/drive_c/windows/system32)
     file(READ ${log} output)
-    message(FATAL_ERROR "wineboot -i failed (${result}) for ${PREFIX}:\n${output}")
+    message(FATAL_ERROR "wineboot failed (${result}) for ${PREFIX}:\n${output}")
   endif()
   message(STATUS "Wine prefix ready: ${PREFIX}")
 elseif(NOT ACTION STREQUAL "cleanup")

@@ -76,8 +76,15 @@ void ConfigStoreTest::SetProcessDefaultLocation(const std::filesystem::path& fil
 
 Korvane& ConfigStoreTest::Object() {
   ComPtr<IKorvane> face;
-  EXPECT_EQ(S_OK, driver_->QueryInterface(IID_IKorvane, face.GetVoidAddressOf()));
+  EXPECT_EQ(S_OK, driver_->QueryInterface(IidOf<IKorvane>(), face.GetVoidAddressOf()));
   return *static_cast<Korvane*>(face.Get());
+}
+
+ComPtr<IIviDriverOperation> ConfigStoreTest::Operation() {
+  ComPtr<IIviDriverOperation> operation;
+  EXPECT_EQ(S_OK,
+            driver_->QueryInterface(IidOf<IIviDriverOperation>(), operation.GetVoidAddressOf()));
+  return operation;
 }
 
 std::string IoOpenCall() {

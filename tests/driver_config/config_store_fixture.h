@@ -37,6 +37,7 @@ class ConfigStoreTest : public DriverTest {
   // The driver object behind the client's interface, whose session state the
   // tests read.
   Korvane& Object();
+  ComPtr<IIviDriverOperation> Operation();
 
  private:
   void SetProcessDefaultLocation(const std::filesystem::path& file);

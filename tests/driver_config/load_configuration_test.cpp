@@ -16,6 +16,7 @@ namespace vc = virtual_chassis;
 constexpr HRESULT kCannotRecover = static_cast<HRESULT>(0x80047000);
 constexpr HRESULT kNotInitialized = static_cast<HRESULT>(0x8004701D);
 constexpr HRESULT kBadOptionValue = static_cast<HRESULT>(0x8004704C);
+constexpr HRESULT kCannotChangeSimulationState = static_cast<HRESULT>(0x80047062);
 constexpr HRESULT kStoreItemNotFound = static_cast<HRESULT>(0x80040A04);
 constexpr HRESULT kStoreTypeMismatch = static_cast<HRESULT>(0x80040A05);
 
@@ -161,13 +162,27 @@ TEST_F(LoadConfigurationTest, SessionGivesTheAddressAndTheSimulation) {
     UseStore(BenchStore(c.session, ""));
     EXPECT_EQ(c.status, InitializeWith(c.resource, c.options));
     EXPECT_EQ(c.status == S_OK, Initialized());
-    EXPECT_EQ(OleString(c.resource), Object().LogicalName());
-    EXPECT_EQ(OleString(c.descriptor), Object().IoResourceDescriptor());
     EXPECT_EQ(c.ioOpen, IoOpenCall());
     EXPECT_EQ(c.simulatedAtInitialize, Object().InitialFlags().simulate);
-    if (c.status == S_OK) {
-      EXPECT_FALSE(TakeErrorInfo().present);
+    if (c.status != S_OK) {
+      EXPECT_EQ(OleString(c.resource), Object().LogicalName());
+      EXPECT_EQ(OleString(c.descriptor), Object().IoResourceDescriptor());
+      continue;
     }
+    EXPECT_FALSE(TakeErrorInfo().present);
+    // What the client sees of the session.
+    const ComPtr<IIviDriverOperation> operation = Operation();
+    ScopedBstr logicalName, descriptor;
+    VARIANT_BOOL simulate = VARIANT_FALSE;
+    ASSERT_EQ(S_OK, operation->get_LogicalName(logicalName.Receive()));
+    ASSERT_EQ(S_OK, operation->get_IoResourceDescriptor(descriptor.Receive()));
+    ASSERT_EQ(S_OK, operation->get_Simulate(&simulate));
+    EXPECT_EQ(OleString(c.resource), BstrView(logicalName.Get()));
+    EXPECT_EQ(OleString(c.descriptor), BstrView(descriptor.Get()));
+    EXPECT_EQ(c.simulatedAtInitialize, simulate == VARIANT_TRUE);
+    // A session that starts simulated cannot leave simulation.
+    EXPECT_EQ(c.simulatedAtInitialize ? kCannotChangeSimulationState : S_OK,
+              operation->put_Simulate(VARIANT_FALSE));
   }
 }
 

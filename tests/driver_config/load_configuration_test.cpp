@@ -350,6 +350,46 @@ TEST_F(LoadConfigurationTest, VirtualNameRangesReachTheForwardTable) {
   EXPECT_EQ(expected, Object().ForwardVirtualNames());
 }
 
+// The collections resolve item names through the session's virtual names and
+// show the names of the driver's software module.
+TEST_F(LoadConfigurationTest, StoreNamesReachTheCollections) {
+  UseStore(
+      BenchStore("Simulate = true\n"
+                 "VirtualName Cooler = FAN\n"
+                 "VirtualRange Cooler = 1-2 starting 2\n"
+                 "VirtualName Rail = VoltageRail!!VPLUS_5_0\n",
+                 ""));
+  ASSERT_EQ(S_OK, InitializeWith(OLESTR("Bench")));
+  ComPtr<IKorvane> korvane;
+  ComPtr<IKorvaneFans> fans;
+  ComPtr<IKorvaneVoltageRails> rails;
+  ASSERT_EQ(S_OK, driver_->QueryInterface(IidOf<IKorvane>(), korvane.GetVoidAddressOf()));
+  ASSERT_EQ(S_OK, korvane->get_Fans(fans.GetAddressOf()));
+  ASSERT_EQ(S_OK, korvane->get_VoltageRails(rails.GetAddressOf()));
+  // The collections keep their items, so a pointer names an item.
+  const auto fan = [&](const OLECHAR* name) {
+    ComPtr<IKorvaneFan> item;
+    EXPECT_EQ(S_OK, fans->get_Item(ScopedBstr(name).Get(), item.GetAddressOf()));
+    return item.Get();
+  };
+  const auto rail = [&](const OLECHAR* name) {
+    ComPtr<IKorvaneVoltageRail> item;
+    EXPECT_EQ(S_OK, rails->get_Item(ScopedBstr(name).Get(), item.GetAddressOf()));
+    return item.Get();
+  };
+  EXPECT_EQ(fan(OLESTR("FAN2")), fan(OLESTR("cooler1")));
+  EXPECT_EQ(fan(OLESTR("FAN3")), fan(OLESTR("COOLER2")));
+  EXPECT_EQ(rail(OLESTR("VPLUS_5_0")), rail(OLESTR("Rail")));
+
+  const auto fanName = [&](LONG index) {
+    ScopedBstr name;
+    EXPECT_EQ(S_OK, fans->get_Name(index, name.Receive()));
+    return OleString(BstrView(name.Get()));
+  };
+  EXPECT_EQ(OLESTR("Front fan"), fanName(1));
+  EXPECT_EQ(OLESTR("FAN2"), fanName(2));
+}
+
 // Each Initialize reads the store again and starts its tables afresh, except
 // the module name table, which only grows.
 TEST_F(LoadConfigurationTest, ModuleNamesAccumulateWhileTheOtherTablesStartAfresh) {

@@ -19,7 +19,7 @@
 
 #include <cstdint>
 
-#include "platform/korvane_fundamental_export.h"
+#include "chassis/korvane_fundamental_export.h"
 
 // Alarm sources of the alarm operations.
 enum Korvane_Fundamental_AlarmSource : int32_t {

@@ -14,7 +14,7 @@
 #include "driver/name_value_table.h"
 #include "driver/operation_flags.h"
 #include "platform/com_ptr.h"
-#include "platform/ivi_config/ivi_config_server.h"
+#include "standins/ivi_config/ivi_config_server.h"
 #include "platform/ole_string.h"
 #include "platform/win32.h"
 

@@ -15,6 +15,12 @@ build_type=${KORVANE_BUILD_TYPE:-Release}
 failed=()
 summary=()
 
+# ccache, where the machine has it, keeps rebuilds of unchanged files cheap.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 # run_phase <label> <command...>: runs one step, times it, records failure.
 run_phase() {
   local label=$1
@@ -38,7 +44,8 @@ build_and_test() {
   shift
   local dir=$build_root/$name
   run_phase "$name configure" \
-    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" -DKORVANE_WERROR=ON "$@" &&
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" -DKORVANE_WERROR=ON \
+    "${launcher[@]}" "$@" &&
     run_phase "$name build" cmake --build "$dir" -j "$jobs" &&
     run_phase "$name test" \
       ctest --test-dir "$dir" -j "$jobs" --output-on-failure --no-tests=error

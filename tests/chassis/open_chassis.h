@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "chassis/korvane_fundamental_api.h"
-#include "platform/chassis_sim/virtual_chassis.h"
+#include "standins/chassis/virtual_chassis.h"
 
 namespace korvane::virtual_chassis {
 

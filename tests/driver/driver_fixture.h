@@ -11,7 +11,7 @@
 #include "com/identifiers.h"
 #include "com/interfaces.h"
 #include "com/module.h"
-#include "platform/chassis_sim/virtual_chassis.h"
+#include "standins/chassis/virtual_chassis.h"
 #include "platform/com_ptr.h"
 #include "platform/ole_string.h"
 #include "platform/scoped_bstr.h"

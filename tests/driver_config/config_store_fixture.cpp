@@ -3,8 +3,8 @@
 #include <fstream>
 #include <ostream>
 
-#include "platform/ivi_config/in_process_registration.h"
-#include "platform/ivi_config/store_locations.h"
+#include "standins/ivi_config/in_process_registration.h"
+#include "standins/ivi_config/store_locations.h"
 
 namespace korvane {
 

@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ivi_config/com_ref.h"
-#include "platform/ivi_config/com_text.h"
-#include "platform/ivi_config/environment.h"
-#include "platform/ivi_config/ivi_config_server.h"
-#include "platform/ivi_config/store_locations.h"
+#include "standins/ivi_config/com_ref.h"
+#include "standins/ivi_config/com_text.h"
+#include "standins/ivi_config/environment.h"
+#include "standins/ivi_config/ivi_config_server.h"
+#include "standins/ivi_config/store_locations.h"
 
 // A BSTR owned by the test, freed at its end.
 class OwnedBstr {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ivi_config/in_process_registration.h"
+#include "standins/ivi_config/in_process_registration.h"
 #include "tests/ivi_config/com_test_support.h"
 #include "tests/ivi_config/sample_store.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ivi_config/store_parser.h"
+#include "standins/ivi_config/store_parser.h"
 #include "tests/ivi_config/sample_store.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ivi/ivi_session.h"
+#include "standins/ivi_session/ivi_session.h"
 #include "tests/ivi_session/scoped_session.h"
 
 namespace {

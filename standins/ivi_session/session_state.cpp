@@ -1,0 +1,75 @@
+#include "standins/ivi_session/session_state.h"
+
+#include "standins/ivi_session/ivi_session.h"
+
+namespace korvane::ivi {
+
+ViStatus SessionState::SetData(void* data) {
+  std::lock_guard guard(mutex_);
+  if (disposed_) return IVI_ERROR_INVALID_SESSION_HANDLE;
+  data_ = data;
+  return VI_SUCCESS;
+}
+
+ViStatus SessionState::GetData(void** data) const {
+  std::lock_guard guard(mutex_);
+  if (disposed_) return IVI_ERROR_INVALID_SESSION_HANDLE;
+  *data = data_;
+  return VI_SUCCESS;
+}
+
+ViStatus SessionState::SetError(ViStatus code, const char* elaboration) {
+  std::lock_guard guard(mutex_);
+  if (disposed_) return IVI_ERROR_INVALID_SESSION_HANDLE;
+  error_.Set(code, elaboration);
+  return VI_SUCCESS;
+}
+
+ViStatus SessionState::ReadError(ViInt32 bufferSize, ViStatus* code, ViChar* description) {
+  std::lock_guard guard(mutex_);
+  if (disposed_) return IVI_ERROR_INVALID_SESSION_HANDLE;
+  return error_.ReadAndClear(bufferSize, code, description);
+}
+
+ViStatus SessionState::ClearError() {
+  std::lock_guard guard(mutex_);
+  if (disposed_) return IVI_ERROR_INVALID_SESSION_HANDLE;
+  error_.Clear();
+  return VI_SUCCESS;
+}
+
+bool SessionState::HeldByOther(std::thread::id caller) const {
+  return depth_ > 0 && owner_ != caller;
+}
+
+ViStatus SessionState::Lock() {
+  const auto caller = std::this_thread::get_id();
+  std::unique_lock guard(mutex_);
+  lockReleased_.wait(guard, [&] { return disposed_ || !HeldByOther(caller); });
+  if (disposed_) return IVI_ERROR_INVALID_SESSION_HANDLE;
+  owner_ = caller;
+  ++depth_;
+  return VI_SUCCESS;
+}
+
+ViStatus SessionState::Unlock() {
+  const auto caller = std::this_thread::get_id();
+  std::unique_lock guard(mutex_);
+  if (disposed_) return IVI_ERROR_INVALID_SESSION_HANDLE;
+  if (depth_ == 0 || owner_ != caller) return IVISESSION_ERROR_NOT_LOCKED;
+  if (--depth_ > 0) return VI_SUCCESS;
+  owner_ = std::thread::id();
+  guard.unlock();
+  lockReleased_.notify_one();
+  return VI_SUCCESS;
+}
+
+void SessionState::Dispose() {
+  {
+    std::lock_guard guard(mutex_);
+    disposed_ = true;
+  }
+  lockReleased_.notify_all();
+}
+
+}  // namespace korvane::ivi

@@ -1,0 +1,41 @@
+// The process-wide table from IVI-C session handles to their states. Handles come from a counter
+// that only moves forward and skips VI_NULL and handles still in use, so a disposed handle is not
+// handed out again until the counter wraps.
+#ifndef KORVANE_PLATFORM_IVI_SESSION_TABLE_H
+#define KORVANE_PLATFORM_IVI_SESSION_TABLE_H
+
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "standins/ivi_session/session_state.h"
+#include "standins/ivi_session/visatype.h"
+
+namespace korvane::ivi {
+
+class SessionTable {
+ public:
+  static SessionTable& Instance();
+
+  SessionTable() = default;
+  SessionTable(const SessionTable&) = delete;
+  SessionTable& operator=(const SessionTable&) = delete;
+
+  // Throws std::bad_alloc when no memory is left for the session.
+  ViSession Add();
+  // The session's state, or null for VI_NULL and for handles not (or no longer) in the table.
+  std::shared_ptr<SessionState> Find(ViSession handle) const;
+  // Takes the session out of the table and returns its state (null if there was none).
+  std::shared_ptr<SessionState> Remove(ViSession handle);
+
+ private:
+  ViSession NextFreeHandle();
+
+  mutable std::mutex mutex_;
+  std::unordered_map<ViSession, std::shared_ptr<SessionState>> sessions_;
+  ViSession next_ = 1;
+};
+
+}  // namespace korvane::ivi
+
+#endif  // KORVANE_PLATFORM_IVI_SESSION_TABLE_H

@@ -51,7 +51,9 @@ build_and_test() {
       ctest --test-dir "$dir" -j "$jobs" --output-on-failure --no-tests=error
 }
 
-build_and_test linux || true
+# The Linux build's .deb, installed and used as a user would (tests/package).
+build_and_test linux &&
+  run_phase "linux package" "$root/tests/package/package_test.sh" "$build_root/linux" || true
 build_and_test windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" || true
 
 echo "=== summary"

@@ -1,0 +1,20 @@
+"""Korvane: the Q7730A PXI Express chassis through the driver's IVI-C face.
+
+    import korvane
+
+    with korvane.Session("PXI0::0::INSTR", simulate=True) as s:
+        print(s.identity.instrument_model, s.temperature_sensors["TS1"].temperature)
+
+The driver module is found through $KORVANE_LIBRARY (its file or folder), then
+beside this package, then on the system's library path.
+"""
+
+from .errors import Error
+from .session import (DriverOperation, Fan, Fans, Identity, RefClockSource, ReferenceClock,
+                      Session, System, TemperatureSensor, TemperatureSensors, TriggerBus,
+                      TriggerBusConfiguration, Utility, VoltageRail, VoltageRails)
+
+__version__ = "0.1.0"
+__all__ = ["Error", "Session", "RefClockSource", "TriggerBusConfiguration", "DriverOperation",
+           "Identity", "Utility", "System", "TemperatureSensors", "TemperatureSensor", "Fans",
+           "Fan", "VoltageRails", "VoltageRail", "ReferenceClock", "TriggerBus"]

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# package_test.sh <Linux build folder>
+# Makes the .deb of a finished Linux build and proves it: installs it, builds
+# the C example with pkg-config and the C++ example with find_package(Korvane)
+# against the installed files, runs them, the Python package and
+# `korvane status --simulate` from the installed files, then removes the
+# package and checks that nothing of it is left.
+#
+# KORVANE_PACKAGE_INSTALL=system installs into the real system (CI, as root);
+# by default the package goes into a scratch root with its own dpkg database.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+build=$(cd "${1:?usage: package_test.sh <Linux build folder>}" && pwd)
+mode=${KORVANE_PACKAGE_INSTALL:-scratch}
+work=$(mktemp -d "$build/package-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "package test: $*" >&2
+  exit 1
+}
+step() { echo "--- $*"; }
+
+# What the package must hold follows from the tree: the C face's header once
+# the sources have it, the program once the build made it.
+c_face=false
+[[ -f $root/ivic/Korvane.h ]] && c_face=true
+program=false
+[[ -x $build/bin/korvane ]] && program=true
+
+step "package"
+rm -f "$build"/package/korvane_*.deb
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$build/package" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack failed"; }
+deb=$(echo "$build"/package/korvane_*.deb)
+[[ -f $deb ]] || fail "no .deb in $build/package"
+dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./||' >"$work/contents"
+
+step "install ($mode)"
+if [[ $mode == system ]]; then
+  target=
+  dpkg=(dpkg)
+  dpkg-query -W korvane >/dev/null 2>&1 && fail "korvane is installed already"
+else
+  target=$work/root
+  mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
+  touch "$target/var/lib/dpkg/status" "$target/var/lib/dpkg/available"
+  dpkg=(dpkg "--root=$target" --log=/dev/null --force-not-root --force-depends
+    --force-script-chrootless)
+  export LD_LIBRARY_PATH=$target/usr/lib PKG_CONFIG_PATH=$target/usr/lib/pkgconfig
+  export PYTHONPATH=$target/usr/lib/python3/dist-packages
+fi
+prefix=$target/usr
+"${dpkg[@]}" --install "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --install"; }
+installed() {
+  for file in "$@"; do [[ -e $prefix/$file ]] || fail "not installed: /usr/$file"; done
+}
+installed lib/libKorvane.so lib/libKorvaneAFundamental_64.so lib/libIviSessionServices.so \
+  lib/libIviConfigServer.so lib/pkgconfig/korvane.pc lib/cmake/Korvane/KorvaneConfig.cmake \
+  lib/python3/dist-packages/korvane/py.typed share/doc/korvane/README.md
+$c_face && installed include/Korvane.h
+$program && installed bin/korvane
+
+# The examples and programs run in a home of their own (registry, stores).
+export HOME=$work/home KORVANE_REGISTRY=$work/home/registry
+mkdir -p "$HOME"
+unset KORVANE_LIBRARY KORVANE_IVI_CONFIG
+
+step "pkg-config and find_package"
+[[ $(pkg-config --modversion korvane) == "$(sed -n 's/^Version: //p' "$build/package/korvane.pc")" ]] ||
+  fail "pkg-config does not find korvane"
+cmake -S "$root/examples/cxx" -B "$work/cxx" -G Ninja ${target:+"-DCMAKE_PREFIX_PATH=$prefix"} \
+  >"$work/cxx.log" || { cat "$work/cxx.log"; fail "find_package(Korvane) failed"; }
+
+if $c_face; then
+  step "C example (pkg-config)"
+  # shellcheck disable=SC2046  # pkg-config's flags are separate words
+  cc -std=c99 -Wall -Wextra -Werror "$root/examples/c/simulated_session.c" \
+    $(pkg-config --cflags --libs korvane) -o "$work/c_example"
+  "$work/c_example" | tee "$work/c.out"
+  grep -q '^model Q7730A, ' "$work/c.out" || fail "the C example read no model"
+
+  step "C++ example (find_package)"
+  cmake --build "$work/cxx" >"$work/cxx.log" || { cat "$work/cxx.log"; fail "C++ example build"; }
+  "$work/cxx/simulated_session" | tee "$work/cxx.out"
+  grep -q '^VPLUS_5_0 ' "$work/cxx.out" || fail "the C++ example read no rails"
+
+  step "Python package"
+  python3 -c 'import korvane
+with korvane.Session("PXI0::0::INSTR", simulate=True) as s:
+    print(s.identity.instrument_model, s.temperature_sensors["TS1"].temperature)' |
+    tee "$work/py.out"
+  grep -q '^Q7730A ' "$work/py.out" || fail "the Python package read no model"
+else
+  echo "the sources have no C face yet (ivic/Korvane.h): examples not built"
+fi
+
+if $program; then
+  step "korvane status --simulate"
+  "$prefix/bin/korvane" status --simulate
+fi
+
+step "remove"
+"${dpkg[@]}" --purge korvane >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --purge"; }
+while read -r entry; do
+  [[ -z $entry || $entry == */ ]] && continue
+  [[ -e $target/$entry || -L $target/$entry ]] && fail "left behind: /$entry"
+done <"$work/contents"
+if [[ -n $target ]]; then
+  left=$(find "$target" -mindepth 1 -path "$target/var" -prune -o -print)
+  [[ -z $left ]] || fail "left behind: $left"
+fi
+echo "package test passed: $(basename "$deb")"

@@ -26,14 +26,16 @@ int main(int argc, char** argv) {
   if (!Check(VI_NULL, Korvane_InitWithOptions(resource, VI_FALSE, VI_FALSE, "Simulate=true", &vi),
              "Korvane_InitWithOptions"))
     return 1;
-  ok = Check(vi, Korvane_GetAttributeViString(vi, "", IVI_ATTR_INSTRUMENT_MODEL,
-                                              (ViInt32)sizeof model, model),
+  ok = Check(vi,
+             Korvane_GetAttributeViString(vi, "", IVI_ATTR_INSTRUMENT_MODEL, (ViInt32)sizeof model,
+                                          model),
              "reading the model") &&
-       Check(vi, Korvane_GetAttributeViInt32(vi, "", KORVANE_ATTR_TEMPERATURE_SENSORS_COUNT,
-                                             &sensors),
+       Check(vi,
+             Korvane_GetAttributeViInt32(vi, "", KORVANE_ATTR_TEMPERATURE_SENSORS_COUNT, &sensors),
              "reading the sensor count") &&
-       Check(vi, Korvane_GetAttributeViReal64(vi, "TS1", KORVANE_ATTR_TEMPERATURE_SENSOR_TEMPERATURE,
-                                              &temperature),
+       Check(vi,
+             Korvane_GetAttributeViReal64(vi, "TS1", KORVANE_ATTR_TEMPERATURE_SENSOR_TEMPERATURE,
+                                          &temperature),
              "reading TS1");
   if (ok) printf("model %s, %d sensors, TS1 %.1f C\n", model, (int)sensors, temperature);
   ok = Check(vi, Korvane_close(vi), "Korvane_close") && ok;

@@ -54,7 +54,9 @@ build_and_test() {
 # The Linux build's .deb, installed and used as a user would (tests/package).
 build_and_test linux &&
   run_phase "linux package" "$root/tests/package/package_test.sh" "$build_root/linux" || true
-build_and_test windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" || true
+build_and_test windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" &&
+  run_phase "windows package" "$root/tests/package/package_test.sh" --zip "$build_root/windows" ||
+  true
 
 echo "=== summary"
 printf '  %s\n' "${summary[@]}"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # package_test.sh <Linux build folder>
+# package_test.sh --zip <Windows build folder>
 # Makes the .deb of a finished Linux build and proves it: installs it, builds
 # the C example with pkg-config and the C++ example with find_package(Korvane)
 # against the installed files, runs them, the Python package and
@@ -8,10 +9,16 @@
 #
 # KORVANE_PACKAGE_INSTALL=system installs into the real system (CI, as root);
 # by default the package goes into a scratch root with its own dpkg database.
+# With --zip it makes the ZIP of a Windows build and checks what it holds.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-build=$(cd "${1:?usage: package_test.sh <Linux build folder>}" && pwd)
+zip=false
+if [[ ${1:-} == --zip ]]; then
+  zip=true
+  shift
+fi
+build=$(cd "${1:?usage: package_test.sh [--zip] <build folder>}" && pwd)
 mode=${KORVANE_PACKAGE_INSTALL:-scratch}
 work=$(mktemp -d "$build/package-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -23,11 +30,33 @@ fail() {
 step() { echo "--- $*"; }
 
 # What the package must hold follows from the tree: the C face's header once
-# the sources have it, the program once the build made it.
+# the sources have it, the program and type libraries once the build made them.
 c_face=false
 [[ -f $root/ivic/Korvane.h ]] && c_face=true
 program=false
-[[ -x $build/bin/korvane ]] && program=true
+[[ -x $build/bin/korvane || -f $build/bin/korvane.exe ]] && program=true
+
+if $zip; then
+  step "ZIP"
+  rm -f "$build"/package/korvane-*.zip
+  cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$build/package" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; fail "cpack failed"; }
+  archive=$(echo "$build"/package/korvane-*.zip)
+  [[ -f $archive ]] || fail "no ZIP in $build/package"
+  (cd "$work" && cmake -E tar xf "$archive")
+  top=$(echo "$work"/korvane-*/)
+  wanted=(bin/Korvane.dll bin/KorvaneAFundamental_64.dll bin/IviSessionServices.dll
+    bin/IviConfigServer.dll bin/libstdc++-6.dll bin/libgcc_s_seh-1.dll bin/libwinpthread-1.dll
+    lib/libKorvane.dll.a lib/pkgconfig/korvane.pc lib/cmake/Korvane/KorvaneConfig.cmake
+    share/doc/korvane/LICENSE)
+  $c_face && wanted+=(include/Korvane.h)
+  $program && wanted+=(bin/korvane.exe)
+  for tlb in "$build"/bin/*.tlb; do [[ -f $tlb ]] && wanted+=("bin/$(basename "$tlb")"); done
+  for file in "${wanted[@]}"; do [[ -f $top/$file ]] || fail "not in the ZIP: $file"; done
+  grep -q 'regsvr32 /i:user /n Korvane.dll' "$top/INSTALL.txt" || fail "no install note"
+  echo "ZIP test passed: $(basename "$archive")"
+  exit 0
+fi
 
 step "package"
 rm -f "$build"/package/korvane_*.deb

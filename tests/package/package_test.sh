@@ -96,6 +96,12 @@ export HOME=$work/home KORVANE_REGISTRY=$work/home/registry
 mkdir -p "$HOME"
 unset KORVANE_LIBRARY KORVANE_IVI_CONFIG
 
+step "Python package"
+# Importing writes byte-code beside the installed modules: removal must take it too.
+env -u PYTHONDONTWRITEBYTECODE /usr/bin/python3 -c \
+  'import korvane._library as library; print(library.load_module()._name)' ||
+  fail "the installed Python package does not load the driver module"
+
 step "pkg-config and find_package"
 [[ $(pkg-config --modversion korvane) == "$(sed -n 's/^Version: //p' "$build/package/korvane.pc")" ]] ||
   fail "pkg-config does not find korvane"
@@ -115,8 +121,8 @@ if $c_face; then
   "$work/cxx/simulated_session" | tee "$work/cxx.out"
   grep -q '^VPLUS_5_0 ' "$work/cxx.out" || fail "the C++ example read no rails"
 
-  step "Python package"
-  python3 -c 'import korvane
+  step "Python session"
+  /usr/bin/python3 -c 'import korvane
 with korvane.Session("PXI0::0::INSTR", simulate=True) as s:
     print(s.identity.instrument_model, s.temperature_sensors["TS1"].temperature)' |
     tee "$work/py.out"

@@ -21,7 +21,13 @@ fi
 build=$(cd "${1:?usage: package_test.sh [--zip] <build folder>}" && pwd)
 mode=${KORVANE_PACKAGE_INSTALL:-scratch}
 work=$(mktemp -d "$build/package-test.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+installed=false
+cleanup() {
+  # A failed run in the real system takes its package out again.
+  if $installed && [[ $mode == system ]]; then dpkg --purge korvane >/dev/null 2>&1 || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 fail() {
   echo "package test: $*" >&2
@@ -81,15 +87,16 @@ else
   export PYTHONPATH=$target/usr/lib/python3/dist-packages
 fi
 prefix=$target/usr
+installed=true
 "${dpkg[@]}" --install "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --install"; }
-installed() {
+require_installed() {
   for file in "$@"; do [[ -e $prefix/$file ]] || fail "not installed: /usr/$file"; done
 }
-installed lib/libKorvane.so lib/libKorvaneAFundamental_64.so lib/libIviSessionServices.so \
+require_installed lib/libKorvane.so lib/libKorvaneAFundamental_64.so lib/libIviSessionServices.so \
   lib/libIviConfigServer.so lib/pkgconfig/korvane.pc lib/cmake/Korvane/KorvaneConfig.cmake \
   lib/python3/dist-packages/korvane/py.typed share/doc/korvane/README.md
-$c_face && installed include/Korvane.h
-$program && installed bin/korvane
+$c_face && require_installed include/Korvane.h
+$program && require_installed bin/korvane
 
 # The examples and programs run in a home of their own (registry, stores).
 export HOME=$work/home KORVANE_REGISTRY=$work/home/registry
@@ -138,6 +145,7 @@ fi
 
 step "remove"
 "${dpkg[@]}" --purge korvane >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --purge"; }
+installed=false
 while read -r entry; do
   [[ -z $entry || $entry == */ ]] && continue
   [[ -e $target/$entry || -L $target/$entry ]] && fail "left behind: /$entry"

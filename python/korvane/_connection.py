@@ -62,13 +62,17 @@ class Connection:
         return self._vi is None
 
     def call(self, name: str, *args: Any) -> int:
-        """Calls Korvane_<name>(vi, *args); raises Error on failure, warns on a
-        warning, and returns any other status (such as a string's needed size)."""
+        """Calls Korvane_<name>(vi, *args): raises Error on failure, warns on a
+        warning (then returns 0), and returns any other status (a string's
+        needed size)."""
         with self._lock:
             vi = self._handle()
             status = getattr(self.lib, "Korvane_" + name)(vi, *args)
             if status < 0:
                 raise stored_error(self.lib, vi, status)
+            if status in WARNINGS:
+                warn(self.lib, vi, status)
+                return 0
             return status
 
     def read_string(self, call: Callable[[int, Optional[ctypes.Array]], int]) -> str:
@@ -77,9 +81,6 @@ class Connection:
         with self._lock:
             needed = call(0, None)
             while needed > 0:
-                if needed in WARNINGS:
-                    warn(self.lib, self._handle(), needed)
-                    return ""
                 buffer = ctypes.create_string_buffer(needed)
                 grown = call(needed, buffer)
                 if grown == 0:

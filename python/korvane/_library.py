@@ -75,12 +75,11 @@ def has_c_face(library: ctypes.CDLL) -> bool:
     return all(hasattr(library, name) for name in _SIGNATURES)
 
 
-def _declare(library: ctypes.CDLL) -> ctypes.CDLL:
+def _declare(module: ctypes.CDLL) -> None:
     for name, argtypes in _SIGNATURES.items():
-        function = getattr(library, name)
+        function = getattr(module, name)
         function.argtypes = argtypes
         function.restype = ViStatus
-    return library
 
 
 _loaded: Optional[ctypes.CDLL] = None
@@ -103,10 +102,17 @@ def load_module() -> ctypes.CDLL:
     return _loaded
 
 
+_declared = False
+
+
 def library() -> ctypes.CDLL:
     """The driver module with its IVI-C functions declared."""
+    global _declared
     module = load_module()
-    if not has_c_face(module):
+    if not _declared:
         missing = [name for name in _SIGNATURES if not hasattr(module, name)]
-        raise OSError(f"{module._name} lacks the IVI-C functions {', '.join(missing)}")
-    return _declare(module)
+        if missing:
+            raise OSError(f"{module._name} lacks the IVI-C functions {', '.join(missing)}")
+        _declare(module)
+        _declared = True
+    return module

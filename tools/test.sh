@@ -56,6 +56,8 @@ build_and_test windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmak
 
 echo "=== summary"
 printf '  %s\n' "${summary[@]}"
+# Information only: the tests' share of the code, which should stay at most a third.
+echo "  $("$root/tools/test_share.sh" || echo "test share: not measured")"
 if ((${#failed[@]} > 0)); then
   echo "FAILED: ${failed[*]}"
   exit 1

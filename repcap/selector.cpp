@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "repcap/selector_pattern.h"
+#include "repcap/selector_element.h"
 
 namespace korvane {
 namespace {
@@ -44,11 +44,10 @@ char LowerAscii(char c) {
 // A range's last prefix must repeat the start of its first prefix, letters
 // compared without case: FAN1-fan3 and FAN1-F3 are ranges, FAN1-TS3 is not.
 bool LastPrefixFits(std::string_view first, std::string_view last) {
-  if (last.size() > first.size()) return false;
-  for (std::size_t i = 0; i < last.size(); ++i) {
-    if (LowerAscii(first[i]) != LowerAscii(last[i])) return false;
-  }
-  return true;
+  const std::string_view head = first.substr(0, last.size());
+  return head.size() == last.size() &&
+         std::equal(head.begin(), head.end(), last.begin(),
+                    [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
 }
 
 // The decimal `digits` as a number the names can carry ("%d"), or nothing.
@@ -87,7 +86,7 @@ class SelectorParser {
     text = Trim(text);
     const bool bracketed = !text.empty() && text.front() == '[';
     if (bracketed) {
-      if (text.size() < 2 || text.back() != ']') return SelectorFault::kBadlyFormed;
+      if (text.back() != ']') return SelectorFault::kBadlyFormed;
       text = text.substr(1, text.size() - 2);
     }
     int index = 0;
@@ -106,7 +105,7 @@ class SelectorParser {
       if (Fault fault = Flush()) return fault;
       working_.assign(1, Level());
     }
-    const std::optional<SelectorElement> element = MatchSelectorPattern(text);
+    const std::optional<SelectorElement> element = ScanSelectorElement(text);
     if (!element) return SelectorFault::kBadlyFormed;
     if (!element->is_range) return AddName(std::string(element->name));
     return AddRange(*element);

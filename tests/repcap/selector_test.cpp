@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "repcap/selector.h"
@@ -27,6 +28,7 @@ std::string Range(const char* prefix, std::size_t first, std::size_t last) {
 struct PathsCase {
   std::string text;
   std::string paths;
+  friend void PrintTo(const PathsCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
 
 class SelectorPathsTest : public testing::TestWithParam<PathsCase> {};
@@ -39,17 +41,16 @@ TEST_P(SelectorPathsTest, ExpandsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Selectors, SelectorPathsTest,
-    testing::Values(PathsCase{"FAN1", "FAN1"}, PathsCase{"FAN1-FAN3", "FAN1 FAN2 FAN3"},
-                    PathsCase{"FAN2-FAN2", "FAN2"}, PathsCase{"FAN09-FAN010", "FAN9 FAN10"},
-                    PathsCase{"fan1-FAN2", "fan1 fan2"}, PathsCase{"FAN1-F2", "FAN1 FAN2"},
-                    PathsCase{" \tFAN1 \t- \tFAN2\t ", "FAN1 FAN2"},
-                    PathsCase{"FAN1,FAN3", "FAN1 FAN3"}, PathsCase{"[FAN1,FAN3]", "FAN1 FAN3"},
-                    PathsCase{" [ FAN1 , FAN3 ] ", "FAN1 FAN3"},
-                    PathsCase{",FAN1,,FAN3,", "FAN1 FAN3"}, PathsCase{"FAN1,fan1", "FAN1 fan1"},
-                    PathsCase{"[A,B]:C", "A:C B:C"},
-                    PathsCase{"[A,B]:[C1-C2]", "A:C1 A:C2 B:C1 B:C2"},
-                    PathsCase{"A:B,C:D", "A:B C:D"}, PathsCase{":A::B:", "A:B"},
-                    PathsCase{"FAN1:X", "FAN1:X"}, PathsCase{"", ""}));
+    testing::Values(
+        PathsCase{"FAN1", "FAN1"}, PathsCase{"FAN1-FAN3", "FAN1 FAN2 FAN3"},
+        PathsCase{"FAN2-FAN2", "FAN2"}, PathsCase{"FAN09-FAN010", "FAN9 FAN10"},
+        PathsCase{"fan1-FAN2", "fan1 fan2"}, PathsCase{"FAN1-F2", "FAN1 FAN2"},
+        PathsCase{" \tFAN1 \t- \tFAN2\t ", "FAN1 FAN2"}, PathsCase{"FAN1,FAN3", "FAN1 FAN3"},
+        PathsCase{"[FAN1,FAN3]", "FAN1 FAN3"}, PathsCase{" [ FAN1 , FAN3 ] ", "FAN1 FAN3"},
+        PathsCase{",FAN1,,FAN3,", "FAN1 FAN3"}, PathsCase{"FAN1,fan1", "FAN1 fan1"},
+        PathsCase{"[A,B]:C", "A:C B:C"}, PathsCase{"[A,AB]:[BC,C]", "A:BC A:C AB:BC AB:C"},
+        PathsCase{"[A,B]:[C1-C2]", "A:C1 A:C2 B:C1 B:C2"}, PathsCase{"A:B,C:D", "A:B C:D"},
+        PathsCase{":A::B:", "A:B"}, PathsCase{"FAN1:X", "FAN1:X"}, PathsCase{"", ""}));
 
 // The most paths: a range of that many names, or levels whose combinations
 // make that many, is accepted; one more is refused.
@@ -61,6 +62,9 @@ TEST(SelectorLimitTest, AcceptsTheMostPathsAndNoMore) {
             SelectorFault::kInvalidRange);
   EXPECT_EQ(ParseSelector("[" + half + "]:[A,B,C]", true).fault, SelectorFault::kBadlyFormed);
   EXPECT_EQ(ParseSelector(half + "," + Range("Y", 0, kMaxSelectorPaths / 2), true).fault,
+            SelectorFault::kBadlyFormed);
+  // A level refuses the name beyond the most at once, before later faults.
+  EXPECT_EQ(ParseSelector("[" + Range("X", 1, kMaxSelectorPaths) + ",Y1-Y1,Z2-Z1]", true).fault,
             SelectorFault::kBadlyFormed);
 }
 
@@ -74,6 +78,7 @@ struct FaultCase {
   std::string text;
   bool ranges_allowed;
   SelectorFault fault;
+  friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
 
 class SelectorFaultTest : public testing::TestWithParam<FaultCase> {};

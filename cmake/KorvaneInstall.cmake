@@ -13,13 +13,19 @@ set(CMAKE_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/korvane)
 
 # The driver module first: it is what clients link and what COM loads.
 set(korvane_installed_libraries Korvane KorvaneAFundamental_64 IviSessionServices IviConfigServer)
+if(TARGET IviDriverTypeLib)
+  list(APPEND korvane_installed_libraries IviDriverTypeLib)
+endif()
 if(NOT WIN32)
   list(APPEND korvane_installed_libraries korvane_platform)
 endif()
+# korvane, and on Linux korvane-regsvr, which registers COM servers as regsvr32 does.
 set(korvane_installed_programs)
-if(TARGET korvane)
-  list(APPEND korvane_installed_programs korvane)
-endif()
+foreach(program korvane korvane-regsvr)
+  if(TARGET ${program})
+    list(APPEND korvane_installed_programs ${program})
+  endif()
+endforeach()
 
 # Installed modules find each other in their own folder, programs in the
 # library folder beside bin/.
@@ -44,11 +50,16 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(WIN32)
-  # The GCC runtime DLLs the modules need, the type libraries the build
-  # leaves next to the modules, and the note on registering the driver.
+  # The GCC runtime DLLs the modules need, the type libraries (also inside
+  # the modules, as resources) for clients that import them, and the note on
+  # registering the driver.
   install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ DESTINATION ${CMAKE_INSTALL_BINDIR}
     FILES_MATCHING PATTERN "libstdc++-6.dll" PATTERN "libgcc_s_seh-1.dll"
-    PATTERN "libwinpthread-1.dll" PATTERN "*.tlb")
+    PATTERN "libwinpthread-1.dll")
+  if(KORVANE_TYPELIB_DIR)
+    install(FILES ${KORVANE_TYPELIB_DIR}/Korvane.tlb ${KORVANE_TYPELIB_DIR}/IviDriverTypeLib.tlb
+      DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
   install(FILES ${PROJECT_SOURCE_DIR}/cmake/INSTALL-windows.txt
     DESTINATION . RENAME INSTALL.txt)
 else()

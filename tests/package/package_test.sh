@@ -57,7 +57,8 @@ if $zip; then
     share/doc/korvane/LICENSE)
   $c_face && wanted+=(include/Korvane.h)
   $program && wanted+=(bin/korvane.exe)
-  for tlb in "$build"/bin/*.tlb; do [[ -f $tlb ]] && wanted+=("bin/$(basename "$tlb")"); done
+  for tlb in "$build"/typelib/*.tlb; do [[ -f $tlb ]] && wanted+=("bin/$(basename "$tlb")"); done
+  [[ -f $build/bin/IviDriverTypeLib.dll ]] && wanted+=(bin/IviDriverTypeLib.dll)
   for file in "${wanted[@]}"; do [[ -f $top/$file ]] || fail "not in the ZIP: $file"; done
   grep -q 'regsvr32 /i:user /n Korvane.dll' "$top/INSTALL.txt" || fail "no install note"
   echo "ZIP test passed: $(basename "$archive")"
@@ -97,6 +98,8 @@ require_installed lib/libKorvane.so lib/libKorvaneAFundamental_64.so lib/libIviS
   lib/python3/dist-packages/korvane/py.typed share/doc/korvane/README.md
 $c_face && require_installed include/Korvane.h
 $program && require_installed bin/korvane
+[[ -f $build/bin/libIviDriverTypeLib.so ]] && require_installed lib/libIviDriverTypeLib.so
+[[ -x $build/bin/korvane-regsvr ]] && require_installed bin/korvane-regsvr
 
 # The examples and programs run in a home of their own (registry, stores).
 export HOME=$work/home KORVANE_REGISTRY=$work/home/registry

@@ -109,7 +109,8 @@ file(RELATIVE_PATH korvane_cmake_to_prefix
 string(REGEX REPLACE "/$" "" korvane_cmake_to_prefix "${korvane_cmake_to_prefix}")
 file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/package/KorvaneConfig.cmake @ONLY CONTENT
 [[# Korvane::Korvane: the driver module with its IVI-C face (Korvane.h).
-get_filename_component(_korvane_prefix "${CMAKE_CURRENT_LIST_DIR}/@korvane_cmake_to_prefix@" ABSOLUTE)
+get_filename_component(_korvane_prefix "${CMAKE_CURRENT_LIST_DIR}/@korvane_cmake_to_prefix@"
+  ABSOLUTE)
 if(NOT TARGET Korvane::Korvane)
   add_library(Korvane::Korvane SHARED IMPORTED)
   set_target_properties(Korvane::Korvane PROPERTIES

@@ -34,6 +34,12 @@ fail() {
   exit 1
 }
 step() { echo "--- $*"; }
+# run_logged <what> <command...>: runs the command, showing its output only when it fails.
+run_logged() {
+  local what=$1
+  shift
+  "$@" >"$work/step.log" 2>&1 || { cat "$work/step.log"; fail "$what failed"; }
+}
 
 # What the package must hold follows from the tree: the C face's header once
 # the sources have it, the program and type libraries once the build made them.
@@ -45,8 +51,7 @@ program=false
 if $zip; then
   step "ZIP"
   rm -f "$build"/package/korvane-*.zip
-  cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$build/package" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log"; fail "cpack failed"; }
+  run_logged cpack cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$build/package"
   archive=$(echo "$build"/package/korvane-*.zip)
   [[ -f $archive ]] || fail "no ZIP in $build/package"
   (cd "$work" && cmake -E tar xf "$archive")
@@ -67,8 +72,7 @@ fi
 
 step "package"
 rm -f "$build"/package/korvane_*.deb
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$build/package" >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log"; fail "cpack failed"; }
+run_logged cpack cpack --config "$build/CPackConfig.cmake" -G DEB -B "$build/package"
 deb=$(echo "$build"/package/korvane_*.deb)
 [[ -f $deb ]] || fail "no .deb in $build/package"
 dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./||' >"$work/contents"
@@ -89,7 +93,7 @@ else
 fi
 prefix=$target/usr
 installed=true
-"${dpkg[@]}" --install "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --install"; }
+run_logged "dpkg --install" "${dpkg[@]}" --install "$deb"
 require_installed() {
   for file in "$@"; do [[ -e $prefix/$file ]] || fail "not installed: /usr/$file"; done
 }
@@ -113,10 +117,10 @@ env -u PYTHONDONTWRITEBYTECODE /usr/bin/python3 -c \
   fail "the installed Python package does not load the driver module"
 
 step "pkg-config and find_package"
-[[ $(pkg-config --modversion korvane) == "$(sed -n 's/^Version: //p' "$build/package/korvane.pc")" ]] ||
-  fail "pkg-config does not find korvane"
-cmake -S "$root/examples/cxx" -B "$work/cxx" -G Ninja ${target:+"-DCMAKE_PREFIX_PATH=$prefix"} \
-  >"$work/cxx.log" || { cat "$work/cxx.log"; fail "find_package(Korvane) failed"; }
+version=$(sed -n 's/^Version: //p' "$build/package/korvane.pc")
+[[ $(pkg-config --modversion korvane) == "$version" ]] || fail "pkg-config does not find korvane"
+run_logged "find_package(Korvane)" \
+  cmake -S "$root/examples/cxx" -B "$work/cxx" -G Ninja ${target:+"-DCMAKE_PREFIX_PATH=$prefix"}
 
 if $c_face; then
   step "C example (pkg-config)"
@@ -127,7 +131,7 @@ if $c_face; then
   grep -q '^model Q7730A, ' "$work/c.out" || fail "the C example read no model"
 
   step "C++ example (find_package)"
-  cmake --build "$work/cxx" >"$work/cxx.log" || { cat "$work/cxx.log"; fail "C++ example build"; }
+  run_logged "the C++ example's build" cmake --build "$work/cxx"
   "$work/cxx/simulated_session" | tee "$work/cxx.out"
   grep -q '^VPLUS_5_0 ' "$work/cxx.out" || fail "the C++ example read no rails"
 
@@ -147,7 +151,7 @@ if $program; then
 fi
 
 step "remove"
-"${dpkg[@]}" --purge korvane >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --purge"; }
+run_logged "dpkg --purge" "${dpkg[@]}" --purge korvane
 installed=false
 while read -r entry; do
   [[ -z $entry || $entry == */ ]] && continue

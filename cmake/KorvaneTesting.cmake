@@ -62,6 +62,13 @@ function(korvane_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gtest)
+  korvane_add_test(${name} ENV ${ARG_ENV})
+endfunction()
+
+# korvane_add_test(<program target> [ENV VAR=value ...])
+# Registers a test program that is not a GoogleTest suite (a C client, for one) the same way.
+function(korvane_add_test name)
+  cmake_parse_arguments(ARG "" "" "ENV" ${ARGN})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT ${KORVANE_TEST_TIMEOUT})
   if(ARG_ENV)

@@ -11,24 +11,22 @@
 namespace korvane::ivic {
 namespace {
 
-// A run of COM results whose IVI-C statuses keep the low 16 bits under another high half.
+// A run of consecutive COM results and the IVI-C status of its first one; the statuses of a run
+// are consecutive too.
 struct ResultRun {
   uint32_t first;
   uint32_t last;
-  uint32_t statusHigh;
+  uint32_t firstStatus;
 };
 
-constexpr uint32_t kErrorHigh = 0xBFFA0000;
-constexpr uint32_t kWarningHigh = 0x3FFA0000;
-
 constexpr ResultRun kResultRuns[] = {
-    {0x80047000, 0x80047004, kErrorHigh}, {0x8004700B, 0x8004700B, kErrorHigh},
-    {0x80047010, 0x80047013, kErrorHigh}, {0x8004701D, 0x8004701D, kErrorHigh},
-    {0x80047020, 0x80047020, kErrorHigh}, {0x80047023, 0x80047023, kErrorHigh},
-    {0x80047044, 0x80047044, kErrorHigh}, {0x80047049, 0x8004704C, kErrorHigh},
-    {0x80047056, 0x80047059, kErrorHigh}, {0x8004705B, 0x80047067, kErrorHigh},
-    {0x80044001, 0x80044004, kErrorHigh}, {0x80044211, 0x80044212, kErrorHigh},
-    {0x80044214, 0x80044216, kErrorHigh}, {0x00047065, 0x00047069, kWarningHigh},
+    {0x80047000, 0x80047004, 0xBFFA0000}, {0x8004700B, 0x8004700B, 0xBFFA000B},
+    {0x80047010, 0x80047013, 0xBFFA0010}, {0x8004701D, 0x8004701D, 0xBFFA001D},
+    {0x80047020, 0x80047020, 0xBFFA0020}, {0x80047023, 0x80047023, 0xBFFA0023},
+    {0x80047044, 0x80047044, 0xBFFA0044}, {0x80047049, 0x8004704C, 0xBFFA0049},
+    {0x80047056, 0x80047059, 0xBFFA0056}, {0x8004705B, 0x80047067, 0xBFFA005B},
+    {0x80044001, 0x80044004, 0xBFFA4001}, {0x80044211, 0x80044212, 0xBFFA4211},
+    {0x80044214, 0x80044216, 0xBFFA4214}, {0x00047065, 0x00047069, 0x3FFA0065},
 };
 
 using StatusMap = std::unordered_map<uint32_t, ViStatus>;
@@ -38,7 +36,7 @@ const StatusMap& TranslationTable() {
     StatusMap built{{0u, VI_SUCCESS}};
     for (const ResultRun& run : kResultRuns) {
       for (uint32_t hr = run.first; hr <= run.last; ++hr) {
-        built.emplace(hr, static_cast<ViStatus>(run.statusHigh | (hr & 0xFFFFu)));
+        built.emplace(hr, static_cast<ViStatus>(run.firstStatus + (hr - run.first)));
       }
     }
     return built;

@@ -1,5 +1,7 @@
 #include "ivic/selector_resolution.h"
 
+#include <algorithm>
+
 #include "ivic/session_bridge.h"
 #include "standins/ivi_session/ivi_session.h"
 
@@ -28,10 +30,10 @@ FaultReport ReportOf(SelectorFault fault) {
 
 // The item named `name` of the session's collection of one kind, as the wanted face.
 template <class Collection, class Item>
-ViStatus ItemOf(ViSession vi, const std::string& name, ComPtr<Item>& item) {
+ViStatus ItemOf(ViSession vi, std::string_view name, ComPtr<Item>& item) {
   ComPtr<Collection> collection;
   if (const ViStatus status = DriverFace(vi, collection)) return status;
-  const ScopedBstr bstr = ToBstr(name.c_str());
+  const ScopedBstr bstr = ToBstr(name);
   return TranslateResult(vi, collection->get_Item(bstr.Get(), item.GetAddressOf()));
 }
 
@@ -39,10 +41,10 @@ template <class Collection, class Item>
 ViStatus ResolveItems(ViSession vi, ViConstString text, bool rangesAllowed, ItemList<Item>& items) {
   Selector selector(text);
   if (const ViStatus status = selector.Parse(vi, rangesAllowed)) return status;
-  for (const SelectorPath& path : selector.Paths()) {
+  for (size_t i = 0; i < selector.PathCount(); ++i) {
     ComPtr<Item> item;
     // Only the first level names an item of these collections; further levels are not used.
-    if (const ViStatus status = ItemOf<Collection>(vi, path.front(), item)) return status;
+    if (const ViStatus status = ItemOf<Collection>(vi, selector.FirstName(i), item)) return status;
     items.push_back(std::move(item));
   }
   return VI_SUCCESS;
@@ -50,9 +52,19 @@ ViStatus ResolveItems(ViSession vi, ViConstString text, bool rangesAllowed, Item
 
 }  // namespace
 
+bool IsPlainName(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '!';
+  });
+}
+
 ViStatus Selector::Parse(ViSession vi, bool rangesAllowed) {
   if (parsed_) return status_;
   parsed_ = true;
+  // The common case, one plain name, needs neither the parser nor any allocation.
+  plainName_ = IsPlainName(text_);
+  if (plainName_) return VI_SUCCESS;
   SelectorParse parse = ParseSelector(text_, rangesAllowed);
   if (parse.fault) {
     const FaultReport report = ReportOf(*parse.fault);

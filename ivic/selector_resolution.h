@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "com/interfaces.h"
@@ -20,14 +21,21 @@ class Selector {
 
   // 0 and the paths, or the fault's status with its message stored on the session.
   ViStatus Parse(ViSession vi, bool rangesAllowed);
-  const std::vector<SelectorPath>& Paths() const { return paths_; }
+  // After a successful parse: the number of paths and the first-level name of path i.
+  size_t PathCount() const { return plainName_ ? 1 : paths_.size(); }
+  std::string_view FirstName(size_t i) const { return plainName_ ? text_ : paths_[i].front(); }
 
  private:
-  std::string text_;
+  std::string_view text_;
   bool parsed_ = false;
+  bool plainName_ = false;  // the text is one name alone: its one path is the text itself
   ViStatus status_ = VI_SUCCESS;
   std::vector<SelectorPath> paths_;
 };
+
+// True for a text that is one name of the selector's name characters and nothing else, which
+// parses into exactly one path of that one name.
+bool IsPlainName(std::string_view text);
 
 // The item faces a selector names, one counted reference each, in path order.
 template <class Item>

@@ -1,5 +1,6 @@
 #include "ivic/text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -18,7 +19,17 @@ std::string ToThreadAnsi(OleStringView wide) {
 
 ScopedBstr ToBstr(ViConstString text) {
   if (text == nullptr) return ScopedBstr();
-  const OleString wide = AnsiToOle(text);
+  return ToBstr(std::string_view(text));
+}
+
+ScopedBstr ToBstr(std::string_view ansi) {
+  // Plain ASCII is the same text in every ANSI code page: widened in place, in one allocation.
+  if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return (c & 0x80) == 0; })) {
+    ScopedBstr bstr(nullptr, static_cast<UINT>(ansi.size()));
+    std::copy(ansi.begin(), ansi.end(), bstr.Get());
+    return bstr;
+  }
+  const OleString wide = AnsiToOle(ansi);
   return ScopedBstr(wide.data(), static_cast<UINT>(wide.size()));
 }
 

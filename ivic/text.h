@@ -15,6 +15,7 @@ std::string ToThreadAnsi(OleStringView wide);
 
 // A C string (ANSI code page) as a BSTR; a null C string gives a null BSTR. Throws std::bad_alloc.
 ScopedBstr ToBstr(ViConstString text);
+ScopedBstr ToBstr(std::string_view text);
 
 // The string return rule. `value` null is the null string; otherwise its `length` bytes (no
 // terminator counted) are the text. Returns 0 when the buffer took the whole text, else the

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "standins/chassis/chassis_state.h"
+#include "standins/chassis/held_calls.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ constexpr int32_t kSuccess = Korvane_Fundamental_StatusSuccess;
 // `body` answer from the chassis.
 template <typename Result, typename Body, typename... Args>
 Result Run(Operation op, Body&& body, const Args&... args) {
+  korvane::virtual_chassis::TheHeldCalls().Pass(op);
   ChassisState& chassis = TheChassis();
   std::lock_guard lock(chassis.mutex);
   chassis.Record(op, args...);

@@ -110,6 +110,17 @@ KORVANE_FUNDAMENTAL_EXPORT void InjectResult(Operation op, int32_t result, int32
 // Removes every injected result.
 KORVANE_FUNDAMENTAL_EXPORT void ClearInjectedResults();
 
+// --- Held calls --------------------------------------------------------------
+
+// Makes the next `count` calls of op wait, before they touch the chassis, until
+// ReleaseHeldCalls; a test thus knows when calls of several threads are inside
+// the library together. The wait is outside the chassis's own lock.
+KORVANE_FUNDAMENTAL_EXPORT void HoldCalls(Operation op, uint32_t count);
+// Blocks until `count` held calls are waiting.
+KORVANE_FUNDAMENTAL_EXPORT void WaitForHeldCalls(uint32_t count);
+// Lets the waiting calls go on; calls still to come are no longer held.
+KORVANE_FUNDAMENTAL_EXPORT void ReleaseHeldCalls();
+
 // --- Call record -------------------------------------------------------------
 
 // Number of recorded calls.

@@ -1,10 +1,12 @@
-// Threads on the C face: six threads on one session and two threads on two sessions run mixed
-// reads and writes in lockstep rounds (a barrier starts every round on all threads together),
-// each checking its own results; afterwards each thread reads back its own error.
+// Threads on the C face: six threads on one session and two threads on two sessions, on the
+// virtual chassis. In every round each thread reads its own item while the chassis library holds
+// the read at its door until all threads' reads are inside together (forced overlap), then
+// routes its own trigger line and reads it back; afterwards each thread reads back its own error.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <barrier>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,99 +18,113 @@
 namespace korvane {
 namespace {
 
-constexpr int kRounds = 300;
+namespace chassis = virtual_chassis;
 
-ViSession OpenSimulated() {
-  ViSession vi = VI_NULL;
-  EXPECT_EQ(Korvane_InitWithOptions(const_cast<char*>("PXI0::0::INSTR"), VI_FALSE, VI_FALSE,
-                                    "Simulate=true", &vi),
-            VI_SUCCESS);
-  return vi;
+constexpr int kRounds = 100;
+
+// The value the chassis shows for thread t's item in a round, set before the round starts.
+int ItemValue(int thread, int round) {
+  return 20 + thread + round % 40;
 }
 
-// A failure of its own per thread, stored for the thread (VI_NULL); after all threads stored
-// theirs, each must read back its own.
-void OwnErrorAfterBarrier(int thread, std::barrier<>& sync, std::atomic<int>& wrong) {
-  const ViStatus expected =
-      thread % 2 == 0 ? IVI_ERROR_INVALID_ATTRIBUTE : IVI_ERROR_TYPES_DO_NOT_MATCH;
+// Thread t's own trigger line: routed and read back.
+bool RoutesOwnLine(ViSession vi, int thread, int round) {
+  const ViInt32 configuration = (thread + round) % 8;
+  ViInt32 routed = -1;
+  return Korvane_TriggerBusConnect(vi, thread, configuration) == VI_SUCCESS &&
+         Korvane_TriggerBusConnection(vi, thread, &routed) == VI_SUCCESS && routed == configuration;
+}
+
+// A failure of its own per thread, stored for the thread (VI_NULL); once every thread stored
+// its own, each must read back its own.
+bool ReadsOwnError(int thread, std::barrier<>& sync) {
+  const bool even = thread % 2 == 0;
+  const ViStatus expected = even ? IVI_ERROR_INVALID_ATTRIBUTE : IVI_ERROR_TYPES_DO_NOT_MATCH;
   ViSession unused = 0;
   const ViStatus failed =
-      thread % 2 == 0
-          ? Korvane_GetAttributeViInt32(VI_NULL, "", KORVANE_ATTR_FANS_COUNT + 7, nullptr)
-          : Korvane_GetAttributeViSession(VI_NULL, "", IVI_ATTR_CACHE, &unused);
+      even ? Korvane_GetAttributeViInt32(VI_NULL, "", KORVANE_ATTR_FANS_COUNT + 7, nullptr)
+           : Korvane_GetAttributeViSession(VI_NULL, "", IVI_ATTR_CACHE, &unused);
   sync.arrive_and_wait();
   ViStatus code = 0;
   char text[64];
-  if (failed != expected || Korvane_GetError(VI_NULL, &code, sizeof text, text) != VI_SUCCESS ||
-      code != expected) {
-    ++wrong;
-  }
+  return failed == expected && Korvane_GetError(VI_NULL, &code, sizeof text, text) == VI_SUCCESS &&
+         code == expected;
 }
 
-// Thread t routes its own trigger line and reads it back, reads a fan and a rail threshold.
-void SharedSessionRounds(ViSession vi, int thread, std::barrier<>& sync, std::atomic<int>& wrong) {
-  const std::string fan = "FAN" + std::to_string(thread % 3 + 1);
-  for (int round = 0; round < kRounds; ++round) {
+// Runs `round(thread, round)` on every thread, round after round. The main thread sets the
+// items' values, holds the next read of `held` on every thread, and releases the reads only once
+// all of them wait inside the library. Returns the number of wrong results.
+int ForcedRounds(int threads, chassis::Operation held, void (*setValue)(uint32_t, int),
+                 const std::function<bool(int, int)>& round) {
+  std::barrier sync(threads + 1);
+  std::barrier<> errors(threads);
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> workers;
+  for (int t = 0; t < threads; ++t) {
+    workers.emplace_back([&, t] {
+      for (int r = 0; r < kRounds; ++r) {
+        sync.arrive_and_wait();
+        if (!round(t, r)) ++wrong;
+        sync.arrive_and_wait();
+      }
+      if (!ReadsOwnError(t, errors)) ++wrong;
+    });
+  }
+  for (int r = 0; r < kRounds; ++r) {
+    for (int t = 0; t < threads; ++t) setValue(static_cast<uint32_t>(t), ItemValue(t, r));
+    chassis::HoldCalls(held, static_cast<uint32_t>(threads));
     sync.arrive_and_wait();
-    const ViInt32 configuration = (thread + round) % 8;
-    ViInt32 routed = -1;
-    ViInt32 rpm = -1;
-    ViReal64 volts = 0;
-    if (Korvane_TriggerBusConnect(vi, thread, configuration) != VI_SUCCESS ||
-        Korvane_TriggerBusConnection(vi, thread, &routed) != VI_SUCCESS ||
-        routed != configuration ||
-        Korvane_GetAttributeViInt32(vi, fan.c_str(), KORVANE_ATTR_FAN_RPM, &rpm) != VI_SUCCESS ||
-        Korvane_GetAttributeViReal64(vi, "VPLUS_5_0", KORVANE_ATTR_VOLTAGE_RAIL_ALARM_MAX_VOLTAGE,
-                                     &volts) != VI_SUCCESS) {
-      ++wrong;
-    }
-  }
-  OwnErrorAfterBarrier(thread, sync, wrong);
-}
-
-// Thread t writes its own session's over-temperature threshold and reads it back.
-void OwnSessionRounds(ViSession vi, int thread, std::barrier<>& sync, std::atomic<int>& wrong) {
-  for (int round = 0; round < kRounds; ++round) {
+    chassis::WaitForHeldCalls(static_cast<uint32_t>(threads));
+    chassis::ReleaseHeldCalls();
     sync.arrive_and_wait();
-    const ViInt32 degrees = (round * 2 + thread) % 111;
-    ViInt32 read = -1;
-    if (Korvane_SetAttributeViInt32(vi, "", KORVANE_ATTR_TEMPERATURE_SENSORS_ALARM_MAX_TEMP,
-                                    degrees) != VI_SUCCESS ||
-        Korvane_GetAttributeViInt32(vi, "", KORVANE_ATTR_TEMPERATURE_SENSORS_ALARM_MAX_TEMP,
-                                    &read) != VI_SUCCESS ||
-        read != degrees) {
-      ++wrong;
-    }
   }
-  OwnErrorAfterBarrier(thread, sync, wrong);
+  for (std::thread& worker : workers) worker.join();
+  return wrong.load();
 }
 
-TEST(Threads, SixThreadsShareOneSessionAndTwoThreadsTwoSessions) {
-  const virtual_chassis::ScopedReset reset;
-  struct Layout {
-    int threads;
-    bool shared;
-  };
-  for (const Layout layout : {Layout{6, true}, Layout{2, false}}) {
-    std::vector<ViSession> sessions(layout.shared ? 1 : layout.threads);
-    for (ViSession& vi : sessions) vi = OpenSimulated();
-    std::barrier sync(layout.threads);
-    std::atomic<int> wrong{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < layout.threads; ++t) {
-      threads.emplace_back([&, t] {
-        if (layout.shared) {
-          SharedSessionRounds(sessions[0], t, sync, wrong);
-        } else {
-          OwnSessionRounds(sessions[t], t, sync, wrong);
-        }
+ViSession OpenOnVirtualChassis() {
+  ViSession vi = VI_NULL;
+  EXPECT_EQ(Korvane_init(const_cast<char*>("PXI0::0::INSTR"), VI_FALSE, VI_FALSE, &vi), VI_SUCCESS);
+  return vi;
+}
+
+TEST(Threads, SixThreadsShareOneSession) {
+  const chassis::ScopedReset reset;
+  chassis::SetRecording(false);
+  const ViSession vi = OpenOnVirtualChassis();
+  const int wrong = ForcedRounds(
+      6, chassis::Operation::kGetTemperatureSensorValue,
+      [](uint32_t t, int degrees) { chassis::SetTemperature(t, degrees); },
+      [vi](int t, int r) {
+        const std::string sensor = "TS" + std::to_string(t + 1);
+        ViReal64 degrees = 0;
+        return Korvane_GetAttributeViReal64(vi, sensor.c_str(),
+                                            KORVANE_ATTR_TEMPERATURE_SENSOR_TEMPERATURE,
+                                            &degrees) == VI_SUCCESS &&
+               degrees == ItemValue(t, r) && RoutesOwnLine(vi, t, r);
       });
-    }
-    for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(wrong.load(), 0) << layout.threads << " threads";
-    for (ViSession vi : sessions) EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);
-    EXPECT_EQ(CanUnloadNow(), S_OK);
-  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+TEST(Threads, TwoThreadsOnTwoSessions) {
+  const chassis::ScopedReset reset;
+  chassis::SetRecording(false);
+  const ViSession sessions[] = {OpenOnVirtualChassis(), OpenOnVirtualChassis()};
+  const int wrong = ForcedRounds(
+      2, chassis::Operation::kGetFanSpeed,
+      [](uint32_t t, int value) { chassis::SetFanSpeed(t, static_cast<uint32_t>(value) * 100); },
+      [&sessions](int t, int r) {
+        const std::string fan = "FAN" + std::to_string(t + 1);
+        ViInt32 rpm = 0;
+        return Korvane_GetAttributeViInt32(sessions[t], fan.c_str(), KORVANE_ATTR_FAN_RPM, &rpm) ==
+                   VI_SUCCESS &&
+               rpm == ItemValue(t, r) * 100 && RoutesOwnLine(sessions[t], t, r);
+      });
+  EXPECT_EQ(wrong, 0);
+  for (ViSession vi : sessions) EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);
+  EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
 }  // namespace

@@ -110,16 +110,12 @@ KORVANE_FUNDAMENTAL_EXPORT void InjectResult(Operation op, int32_t result, int32
 // Removes every injected result.
 KORVANE_FUNDAMENTAL_EXPORT void ClearInjectedResults();
 
-// --- Held calls --------------------------------------------------------------
-
-// Makes the next `count` calls of op wait, before they touch the chassis, until
-// ReleaseHeldCalls; a test thus knows when calls of several threads are inside
-// the library together. The wait is outside the chassis's own lock.
-KORVANE_FUNDAMENTAL_EXPORT void HoldCalls(Operation op, uint32_t count);
-// Blocks until `count` held calls are waiting.
-KORVANE_FUNDAMENTAL_EXPORT void WaitForHeldCalls(uint32_t count);
-// Lets the waiting calls go on; calls still to come are no longer held.
-KORVANE_FUNDAMENTAL_EXPORT void ReleaseHeldCalls();
+// A function that an operation (other than construction and destruction) calls first, on the
+// caller's thread and outside the chassis's lock: it may block until released, or throw (such as
+// std::bad_alloc), and the throw leaves the operation unrecorded and unrun.
+using CallHook = void (*)(void* context);
+// Sets op's hook (null removes it); Reset removes every hook.
+KORVANE_FUNDAMENTAL_EXPORT void SetCallHook(Operation op, CallHook hook, void* context);
 
 // --- Call record -------------------------------------------------------------
 

@@ -9,8 +9,8 @@
 #include "ivic/status_codes.h"
 #include "ivic/text.h"
 #include "platform/com_ptr.h"
-#include "platform/iid_of.h"
 #include "standins/ivi_session/ivi_session.h"
+#include "tests/support/error_info.h"
 
 namespace korvane::ivic {
 namespace {
@@ -53,14 +53,6 @@ class TranslationTest : public ::testing::Test {
   }
   void TearDown() override { CoUninitialize(); }
 
-  static void SetPendingError(const OLECHAR* description) {
-    ComPtr<ICreateErrorInfo> create;
-    ASSERT_EQ(CreateErrorInfo(create.GetAddressOf()), S_OK);
-    create->SetDescription(const_cast<LPOLESTR>(description));
-    ComPtr<IErrorInfo> info;
-    ASSERT_EQ(create->QueryInterface(IidOf<IErrorInfo>(), info.GetVoidAddressOf()), S_OK);
-    ASSERT_EQ(SetErrorInfo(0, info.Get()), S_OK);
-  }
   static std::pair<ViStatus, std::string> ThreadError() {
     ViStatus code = -1;
     char text[256] = "unread";
@@ -77,7 +69,7 @@ TEST_F(TranslationTest, PendingDescriptionTravelsWithTheStatus) {
   for (const Case& c : {Case{static_cast<HRESULT>(0x80047010), IVI_ERROR_INVALID_VALUE},
                         Case{static_cast<HRESULT>(0x00047066), IVI_WARN_NSUP_RESET},
                         Case{E_INVALIDARG, KORVANE_ERROR_GENERIC}}) {
-    SetPendingError(OLESTR("Korvane: t\u00e9st"));
+    testing::SetThreadError(OLESTR("Korvane: t\u00e9st"));
     EXPECT_EQ(TranslateResult(VI_NULL, c.hr), c.status);
     EXPECT_EQ(ThreadError(), std::make_pair(c.status, std::string("Korvane: t\xC3\xA9st")));
   }
@@ -87,7 +79,7 @@ TEST_F(TranslationTest, PendingDescriptionTravelsWithTheStatus) {
 }
 
 TEST_F(TranslationTest, SuccessLeavesThePendingErrorAlone) {
-  SetPendingError(OLESTR("kept"));
+  testing::SetThreadError(OLESTR("kept"));
   EXPECT_EQ(TranslateResult(VI_NULL, S_OK), VI_SUCCESS);
   EXPECT_EQ(ThreadError().first, VI_SUCCESS);
   ComPtr<IErrorInfo> info;

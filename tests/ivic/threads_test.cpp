@@ -1,6 +1,6 @@
 // Threads on the C face: six threads on one session and two threads on two sessions, on the
-// virtual chassis. In every round each thread reads its own item while the chassis library holds
-// the read at its door until all threads' reads are inside together (forced overlap), then
+// virtual chassis. In every round each thread reads its own item while a gate holds the read in
+// the chassis library until all threads' reads are inside together (forced overlap), then
 // routes its own trigger line and reads it back; afterwards each thread reads back its own error.
 #include <gtest/gtest.h>
 
@@ -14,6 +14,8 @@
 #include "com/module.h"
 #include "ivic/Korvane.h"
 #include "standins/chassis/virtual_chassis.h"
+#include "tests/support/chassis_control.h"
+#include "tests/support/gate.h"
 
 namespace korvane {
 namespace {
@@ -52,8 +54,8 @@ bool ReadsOwnError(int thread, std::barrier<>& sync) {
 }
 
 // Runs `round(thread, round)` on every thread, round after round. The main thread sets the
-// items' values, holds the next read of `held` on every thread, and releases the reads only once
-// all of them wait inside the library. Returns the number of wrong results.
+// items' values and stops every call of `held` at a gate that opens only once all threads' calls
+// wait inside the library. Returns the number of wrong results.
 int ForcedRounds(int threads, chassis::Operation held, void (*setValue)(uint32_t, int),
                  const std::function<bool(int, int)>& round) {
   std::barrier sync(threads + 1);
@@ -72,10 +74,11 @@ int ForcedRounds(int threads, chassis::Operation held, void (*setValue)(uint32_t
   }
   for (int r = 0; r < kRounds; ++r) {
     for (int t = 0; t < threads; ++t) setValue(static_cast<uint32_t>(t), ItemValue(t, r));
-    chassis::HoldCalls(held, static_cast<uint32_t>(threads));
+    testing::Gate gate;
+    const testing::BlockChassisCall block(held, gate);
     sync.arrive_and_wait();
-    chassis::WaitForHeldCalls(static_cast<uint32_t>(threads));
-    chassis::ReleaseHeldCalls();
+    gate.AwaitArrivals(threads);
+    gate.Open();
     sync.arrive_and_wait();
   }
   for (std::thread& worker : workers) worker.join();
@@ -90,7 +93,6 @@ ViSession OpenOnVirtualChassis() {
 
 TEST(Threads, SixThreadsShareOneSession) {
   const chassis::ScopedReset reset;
-  chassis::SetRecording(false);
   const ViSession vi = OpenOnVirtualChassis();
   const int wrong = ForcedRounds(
       6, chassis::Operation::kGetTemperatureSensorValue,
@@ -110,7 +112,6 @@ TEST(Threads, SixThreadsShareOneSession) {
 
 TEST(Threads, TwoThreadsOnTwoSessions) {
   const chassis::ScopedReset reset;
-  chassis::SetRecording(false);
   const ViSession sessions[] = {OpenOnVirtualChassis(), OpenOnVirtualChassis()};
   const int wrong = ForcedRounds(
       2, chassis::Operation::kGetFanSpeed,

@@ -32,25 +32,6 @@ std::string SessionLine(const StoreModel& store, const ivi_config::DriverSession
   return line;
 }
 
-// A reference to something the file does not define; empty when all are defined.
-std::string DanglingReference(const StoreModel& store) {
-  for (const auto& logical : store.logicalNames)
-    if (!ivi_config::FindByName(store.sessions, logical.session))
-      return "logical name '" + logical.name + "' names the undefined session '" + logical.session +
-             "'";
-  for (const auto& session : store.sessions) {
-    if (!session.hardwareAsset.empty() &&
-        !ivi_config::FindByName(store.hardwareAssets, session.hardwareAsset))
-      return "session '" + session.name + "' names the undefined hardware asset '" +
-             session.hardwareAsset + "'";
-    if (!session.softwareModule.empty() &&
-        !ivi_config::FindByName(store.softwareModules, session.softwareModule))
-      return "session '" + session.name + "' names the undefined software module '" +
-             session.softwareModule + "'";
-  }
-  return "";
-}
-
 void PrintSummary(const std::string& path, const StoreModel& store) {
   std::printf(
       "%s: valid configuration store: %zu session(s), %zu logical name(s), %zu hardware "
@@ -82,10 +63,6 @@ int ConfigCheck(const std::string& given) {
   if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
   try {
     const StoreModel store = ivi_config::ParseStore(text);
-    if (const std::string dangling = DanglingReference(store); !dangling.empty()) {
-      std::fprintf(stderr, "%s: %s\n", path.c_str(), dangling.c_str());
-      return kExitBadInput;
-    }
     PrintSummary(path, store);
     return kExitOk;
   } catch (const ivi_config::StoreFormatError& error) {

@@ -76,11 +76,17 @@ class CommandLine(unittest.TestCase):
                     self.assertEqual(result.returncode, 0, result.stderr)
                     self.assertRegex(result.stdout, re.compile(pattern, re.M))
 
-    def test_every_route_name_round_trips(self):
+    def test_route_names_follow_the_driver_enumeration(self):
+        # The driver sees the enumeration's value (traced) for each name.
         for value, name in enumerate(ROUTE_NAMES):
-            with self.subTest(route=name):
-                result = run("--simulate", "trigger", "connect", str(value), name.lower())
-                self.assertIn("PXI_TRIG%d  KorvaneTrigBus%s " % (value, name), result.stdout)
+            with self.subTest(route=name), tempfile.TemporaryDirectory() as scratch:
+                trace = os.path.join(scratch, "connect.xml")
+                result = run("--simulate", "--trace", trace, "trigger", "connect", "3",
+                             name.lower())
+                self.assertIn("PXI_TRIG3  KorvaneTrigBus%s " % name, result.stdout)
+                with open(trace) as f:
+                    self.assertIn('Name="BusConfiguration" Direction="In" Value="%d"' % value,
+                                  f.read())
 
 
 HOT = "temperature 3 = 85.5\nfan 2 = 450\nrail VPLUS_5_0 = 4.6\nalarm reference-clock = set\n"
@@ -103,7 +109,7 @@ class Formats(unittest.TestCase):
                 self.assertEqual(document["alarms"], alarms)
 
     def test_prometheus_passes_promtool(self):
-        for name, scenario in [("quiet chassis", None), ("hot chassis", HOT)]:
+        for name, scenario in [("quiet chassis", None), ("hot chassis", "temperature 3 = 85\n")]:
             with self.subTest(name):
                 result = run("status", "--format", "prometheus", scenario=scenario)
                 self.assertEqual(result.returncode, 0, result.stderr)
@@ -214,6 +220,7 @@ class TraceReport(unittest.TestCase):
                 self.assertIn("get_RPM", failed)
                 self.assertIn("Unknown physical repeated capability selector", failed)
                 self.assertIn('<span id="call-count">%d</span>' % calls, dom)
+                self.assertIn('<span id="failure-count">1</span>', dom)
                 self.assertEqual('id="truncated"' in dom, bool(unfinished))
                 browse(page, "--window-size=1400,1200", "--screenshot=" + page[:-5] + ".png")
                 self.assertGreater(os.path.getsize(page[:-5] + ".png"), 0)

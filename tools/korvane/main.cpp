@@ -3,6 +3,7 @@
 // check and call trace report.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string>
 

@@ -149,6 +149,33 @@ class Scenarios(unittest.TestCase):
         self.assertIn("code 17: Fan 2 stalled", failed.stdout)
 
 
+    def test_scenario_settings_reach_the_readings(self):
+        # (scenario, path into status --json, value)
+        cases = [
+            ("reference-clock = external\n", ["reference_clock", "source"], "external"),
+            ("reference-clock = 3\n", ["reference_clock", "source"], "timing module"),
+            ("uptime = 86400\nfrozen = true\n", ["uptime_seconds"], 86400),
+            ("fan-auto = false\n", ["fans", "automatic"], False),
+            ("fan 3 = 1234 ; comment\n", ["fans", "fans", 2, "rpm"], 1234),
+            ("temperature 8 = -5.5\n", ["temperature", "sensors", 7, "celsius"], -5.5),
+            ("rail VPLUS_12_0 = 12.25\n", ["voltage_rails", 2, "volts"], 12.25),
+            ("pcie-link = 1x4\n", ["pcie_link"], "1x4"),
+            ("firmware = 9.9\n# serial = no\n", ["identity", "firmware_revision"], "9.9"),
+            ("serial = S1\n", ["identity", "serial_number"], "S1"),
+            # A scenario with an error is not used at all.
+            ("serial = S1\nbogus = 1\n", ["identity", "serial_number"], "VT41A01234"),
+        ]
+        for scenario, path, value in cases:
+            with self.subTest(scenario=scenario):
+                result = run("status", "--json", scenario=scenario)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                document = json.loads(result.stdout)
+                for key in path:
+                    document = document[key]
+                self.assertEqual(document, value)
+        self.assertIn("scenario.txt:2: unknown setting 'bogus'",
+                      run("identity", scenario=cases[-1][0]).stderr)
+
 STORE = """[HardwareAsset Bench chassis]
 IOResourceDescriptor = PXI0::34-0.0::INSTR
 [Session BenchSession]

@@ -38,6 +38,7 @@ class CommandLine(unittest.TestCase):
             (["--version"], 0, "stdout", "korvane "),
             ([], 2, "stderr", "subcommand"),
             (["status", "--format", "xml"], 2, "stderr", "xml"),
+            (["status", "--json", "--format", "table"], 2, "stderr", "excludes"),
             (["trigger", "connect", "8", "1To2"], 2, "stderr", "trigger line"),
             (["trigger", "connect", "3", "Nowhere"], 2, "stderr", "KorvaneTrigBus3To2To1"),
             (["trigger", "reset", "2", "--default"], 2, "stderr", "--default"),

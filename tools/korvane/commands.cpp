@@ -1,6 +1,7 @@
 #include "tools/korvane/commands.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <sstream>
@@ -13,6 +14,12 @@
 
 namespace korvane::cli {
 namespace {
+
+// Colour marks alarms on a terminal, unless the user asked for none (NO_COLOR).
+bool Colour() {
+  const char* noColour = std::getenv("NO_COLOR");
+  return IsTerminal(stdout) && (noColour == nullptr || *noColour == '\0');
+}
 
 // Every alarm of the chassis with its name and how to reach it.
 struct AlarmSlot {
@@ -51,7 +58,7 @@ int Status(const Target& target, StatusFormat format, bool check) {
   chassis->Close();
   switch (format) {
     case StatusFormat::kTable:
-      WriteTable(std::cout, report, IsTerminal(stdout));
+      WriteTable(std::cout, report, Colour());
       break;
     case StatusFormat::kJson:
       WriteJson(std::cout, report);
@@ -77,7 +84,8 @@ int Watch(const Target& target, double intervalSeconds) {
     std::ostringstream table;
     table << "Every " << intervalSeconds << " s, refresh " << refresh << " at " << Clock()
           << " (Ctrl-C ends)\n\n";
-    WriteTable(table, ReadHealth(*chassis, target.request.resource, target.simulated), terminal);
+    WriteTable(table, ReadHealth(*chassis, target.request.resource, target.simulated),
+               terminal && Colour());
     if (terminal) {
       // Home, then each line cleared to its end, then the rest of the screen.
       std::string text = "\x1b[H";

@@ -89,8 +89,9 @@ int Main(int argc, char** argv) {
   const auto run = [&](auto command) { return [&, command] { result = command(); }; };
 
   auto* status = app.add_subcommand("status", "Print the chassis's health table");
-  status->add_flag("--json", o.json, "JSON for scripts (schema: status.schema.json)");
+  auto* json = status->add_flag("--json", o.json, "JSON for scripts (schema: status.schema.json)");
   status->add_option("--format", o.format, "table, json or prometheus")
+      ->excludes(json)
       ->transform(CLI::CheckedTransformer(
           std::map<std::string, StatusFormat>{{"table", StatusFormat::kTable},
                                               {"json", StatusFormat::kJson},

@@ -1,5 +1,7 @@
 #include <io.h>
 
+#include "platform/win32.h"
+
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -16,8 +18,15 @@ void OnInterrupt(int) {
 
 }  // namespace
 
+// A console counts as a terminal when it takes the escape sequences korvane
+// writes (Windows 10 and later, once asked to).
 bool IsTerminal(std::FILE* stream) {
-  return _isatty(_fileno(stream)) != 0;
+  if (_isatty(_fileno(stream)) == 0) return false;
+  HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  if (!GetConsoleMode(console, &mode)) return false;
+  return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+         SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 // The console keeps its own modes; only the screen and the cursor change.

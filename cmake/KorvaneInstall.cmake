@@ -48,6 +48,12 @@ if(EXISTS ${KORVANE_PUBLIC_HEADER})
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
+if(TARGET korvane)
+  # korvane's trace stylesheet (for the TraceTransform option) and the schema of its JSON.
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/korvane/trace.xslt
+    ${PROJECT_SOURCE_DIR}/tools/korvane/status.schema.json
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane)
+endif()
 
 if(WIN32)
   # The GCC runtime DLLs the modules need, the type libraries (also inside

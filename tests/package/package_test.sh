@@ -4,7 +4,7 @@
 # Makes the .deb of a finished Linux build and proves it: installs it, builds
 # the C example with pkg-config and the C++ example with find_package(Korvane)
 # against the installed files, runs them, the Python package and
-# `korvane status --simulate` from the installed files, then removes the
+# `korvane --simulate status` from the installed files, then removes the
 # package and checks that nothing of it is left.
 #
 # KORVANE_PACKAGE_INSTALL=system installs into the real system (CI, as root);
@@ -146,8 +146,8 @@ else
 fi
 
 if $program; then
-  step "korvane status --simulate"
-  "$prefix/bin/korvane" status --simulate
+  step "korvane --simulate status"
+  "$prefix/bin/korvane" --simulate status
 fi
 
 step "remove"

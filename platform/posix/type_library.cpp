@@ -25,8 +25,6 @@ namespace {
 // Segments of the directory, in file order of the directory.
 enum Segment { kTypeInfoSegment = 0, kGuidSegment = 5, kNameSegment = 7, kStringSegment = 8 };
 constexpr std::size_t kHeaderSize = 0x54;
-constexpr std::size_t kTypeInfoSize = 100;
-constexpr std::size_t kSegmentCount = 15;
 
 // The bytes of one library and the reads of its records.
 class MsftFile {

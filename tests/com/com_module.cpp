@@ -2,6 +2,10 @@
 
 #include <cstdlib>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
 namespace korvane::test {
 
 OleString BesideProgram(const char* fileName) {

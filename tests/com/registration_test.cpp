@@ -18,7 +18,7 @@ class Registered : public ::testing::Environment {
     ASSERT_TRUE(Register());
   }
 };
-const auto* const kRegistered = ::testing::AddGlobalTestEnvironment(new Registered);
+[[maybe_unused]] const auto* const kRegistered = ::testing::AddGlobalTestEnvironment(new Registered);
 
 OleString Lower(const char* text) {
   OleString lower = AnsiToOle(text);

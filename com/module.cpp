@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <string_view>
+#include <vector>
 
 #include "com/class_factory.h"
 #include "com/module_file.h"
@@ -88,9 +89,9 @@ class ClassesRoot {
   LSTATUS status_ = ERROR_SUCCESS;
 };
 
-// The registrar with the scripts' variables: the module's file name (quotes
-// doubled for the scripts' quoted texts, and raw) and the application id.
-HRESULT MakeRegistrar(HKEY root, const Registrar** out, Registrar& storage) {
+// The scripts' variables: the module's file name (quotes doubled for the
+// scripts' quoted texts, and raw) and the application id in braces.
+HRESULT ScriptVariables(std::vector<RegistrarVariable>& variables) {
   OleString file;
   const HRESULT result = ModuleFileName(file);
   if (FAILED(result)) return result;
@@ -104,12 +105,11 @@ HRESULT MakeRegistrar(HKEY root, const Registrar** out, Registrar& storage) {
     for (char c : std::string_view(kAppidKorvaneText)) {
       appId += static_cast<OLECHAR>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
     }
-    storage = Registrar(
-        root, {{OLESTR("Module"), quoted}, {OLESTR("Module_Raw"), file}, {OLESTR("APPID"), appId}});
+    variables = {
+        {OLESTR("Module"), quoted}, {OLESTR("Module_Raw"), file}, {OLESTR("APPID"), appId}};
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-  *out = &storage;
   return S_OK;
 }
 
@@ -120,41 +120,45 @@ HRESULT RunScript(const Registrar& registrar, int number, bool registering) {
   return registering ? registrar.Register(script) : registrar.Unregister(script);
 }
 
-HRESULT Register() {
+// Registration: the application's script, each class's script in map
+// order (no component categories to add), then the type library.
+HRESULT RegisterWith(const Registrar& registrar) {
+  HRESULT result = RunScript(registrar, KORVANE_APPID_SCRIPT, true);
+  for (const ObjectMapEntry& entry : kObjectMap) {
+    if (SUCCEEDED(result)) result = RunScript(registrar, entry.script, true);
+  }
+  return FAILED(result) ? result : RegisterModuleTypeLib(PerUser().load());
+}
+
+// Unregistration: the classes' scripts, the type library, then the
+// application's script.
+HRESULT UnregisterWith(const Registrar& registrar) {
+  HRESULT result = S_OK;
+  for (const ObjectMapEntry& entry : kObjectMap) {
+    if (SUCCEEDED(result)) result = RunScript(registrar, entry.script, false);
+  }
+  if (SUCCEEDED(result)) result = UnregisterModuleTypeLib(PerUser().load());
+  return FAILED(result) ? result : RunScript(registrar, KORVANE_APPID_SCRIPT, false);
+}
+
+// Runs registration or unregistration under the system default locale,
+// against the classes root of the current mode.
+HRESULT Run(HRESULT (*steps)(const Registrar&)) {
   SystemDefaultLocale locale;
   ClassesRoot root;
   HRESULT result = root.Status();
+  std::vector<RegistrarVariable> variables;
+  if (SUCCEEDED(result)) result = ScriptVariables(variables);
   if (FAILED(result)) return result;
-  Registrar storage(nullptr, {});
-  const Registrar* registrar = nullptr;
-  result = MakeRegistrar(root.Get(), &registrar, storage);
-  if (FAILED(result)) return result;
-  result = RunScript(*registrar, KORVANE_APPID_SCRIPT, true);
-  if (FAILED(result)) return result;
-  for (const ObjectMapEntry& entry : kObjectMap) {
-    result = RunScript(*registrar, entry.script, true);
-    if (FAILED(result)) return result;
-    // No component categories: nothing to write for them.
-  }
-  return RegisterModuleTypeLib(PerUser().load());
+  return steps(Registrar(root.Get(), std::move(variables)));
+}
+
+HRESULT Register() {
+  return Run(RegisterWith);
 }
 
 HRESULT Unregister() {
-  SystemDefaultLocale locale;
-  ClassesRoot root;
-  HRESULT result = root.Status();
-  if (FAILED(result)) return result;
-  Registrar storage(nullptr, {});
-  const Registrar* registrar = nullptr;
-  result = MakeRegistrar(root.Get(), &registrar, storage);
-  if (FAILED(result)) return result;
-  for (const ObjectMapEntry& entry : kObjectMap) {
-    result = RunScript(*registrar, entry.script, false);
-    if (FAILED(result)) return result;
-  }
-  result = UnregisterModuleTypeLib(PerUser().load());
-  if (FAILED(result)) return result;
-  return RunScript(*registrar, KORVANE_APPID_SCRIPT, false);
+  return Run(UnregisterWith);
 }
 
 // "user" in any letter case, and nothing longer.

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "com/identifier_texts.h"
+#include "com/identifiers.h"
 #include "tests/com/com_module.h"
 
 namespace korvane::test {
@@ -18,7 +18,8 @@ class Registered : public ::testing::Environment {
     ASSERT_TRUE(Register());
   }
 };
-[[maybe_unused]] const auto* const kRegistered = ::testing::AddGlobalTestEnvironment(new Registered);
+[[maybe_unused]] const auto* const kRegistered =
+    ::testing::AddGlobalTestEnvironment(new Registered);
 
 OleString Lower(const char* text) {
   OleString lower = AnsiToOle(text);
@@ -90,6 +91,12 @@ void ExpectUnregisteredBelow(HKEY root) {
 TEST(Registration, WritesEveryClassAndTheApplicationAndServesAnotherProcess) {
   ExpectRegisteredBelow(HKEY_CLASSES_ROOT);
   EXPECT_EQ(RunProgram(KORVANE_CLIENT_FILE), 0);
+  // An item class is registered, yet has no class object.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  void* fan = nullptr;
+  EXPECT_EQ(CoCreateInstance(kClsidFan, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &fan),
+            CLASS_E_CLASSNOTAVAILABLE);
+  CoUninitialize();
 }
 
 TEST(Registration, UnregistrationRemovesWhatItWroteAndKeepsTheParents) {

@@ -75,4 +75,9 @@ HRESULT DriverModule::CanUnloadNow() const {
   return entry == nullptr ? E_FAIL : entry();
 }
 
+HRESULT DriverModule::RegisterServer() const {
+  const auto entry = Entry<HRESULT(STDAPICALLTYPE*)()>(module_, "DllRegisterServer");
+  return entry == nullptr ? E_FAIL : entry();
+}
+
 }  // namespace korvane::test

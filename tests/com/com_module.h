@@ -37,6 +37,7 @@ class DriverModule {
 
   HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) const;
   HRESULT CanUnloadNow() const;
+  HRESULT RegisterServer() const;
 
  private:
   HMODULE module_;

@@ -54,6 +54,14 @@ TEST_F(ModuleTest, UnloadWaitsForLiveObjectsAndFactoryLocks) {
   EXPECT_EQ(module_.CanUnloadNow(), S_OK);
 }
 
+TEST_F(ModuleTest, RegistrationRestoresTheThreadLocale) {
+  const LCID saved = GetThreadLocale();
+  ASSERT_TRUE(SetThreadLocale(0x0407));
+  EXPECT_EQ(module_.RegisterServer(), S_OK);
+  EXPECT_EQ(GetThreadLocale(), 0x0407u);
+  SetThreadLocale(saved);
+}
+
 // An outer object that counts what its aggregated driver hands on to it.
 class Outer final : public IUnknown {
  public:

@@ -19,10 +19,11 @@ endif()
 if(NOT WIN32)
   list(APPEND korvane_installed_libraries korvane_platform)
 endif()
-# korvane, and on Linux korvane-regsvr, which registers COM servers as regsvr32 does.
+# korvane, and on Linux korvane-regsvr, which registers COM servers as
+# Windows's own regsvr32 does.
 set(korvane_installed_programs)
 foreach(program korvane korvane-regsvr)
-  if(TARGET ${program})
+  if(TARGET ${program} AND NOT (WIN32 AND program STREQUAL "korvane-regsvr"))
     list(APPEND korvane_installed_programs ${program})
   endif()
 endforeach()

@@ -157,6 +157,7 @@ class SelectorParser {
 
   // Two paths with the same names in the same order name one item twice.
   Fault CheckDuplicates() const {
+    if (paths_.size() < 2) return std::nullopt;
     std::unordered_set<std::string> keys;
     for (const SelectorPath& path : paths_) {
       std::string key;

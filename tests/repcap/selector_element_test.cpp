@@ -1,7 +1,8 @@
-// The hand-written element scanner against the element regular expression:
-// for every short text over an alphabet of the grammar's characters and their
-// neighbours, and for many longer texts built from the grammar's pieces (fixed
-// seed), both accept the same texts in the same form with the same parts.
+// The element scanner against the element regular expression it replaced:
+// every text of up to three characters over the grammar's characters and
+// their neighbours, then 20000 well-formed ranges and names (fixed seed) with
+// up to two random one-character edits. Both must accept the same texts in
+// the same form with the same parts.
 
 #include <gtest/gtest.h>
 
@@ -15,22 +16,10 @@
 namespace korvane {
 namespace {
 
-// Characters of each class at its edges, the characters next to those edges
-// ('@' '[' '`' '{' '/' ':'), the separators and bytes outside ASCII.
-constexpr char kAlphabetChars[] = "aZz_!09 \t-@[`{/:,]\n\0\x80\xff";
-constexpr std::string_view kAlphabet(kAlphabetChars, sizeof kAlphabetChars - 1);
+constexpr char kChars[] = "aZz_!09 \t-@[`{/:,]\n\0\x80\xff";
+constexpr std::string_view kAlphabet(kChars, sizeof kChars - 1);
 
-struct Tally {
-  int ranges = 0, names = 0, refused = 0;
-};
-
-void ExpectSameMatch(const std::string& text, Tally& tally) {
-  const std::optional<SelectorElement> oracle = MatchSelectorPattern(text);
-  ASSERT_EQ(ScanSelectorElement(text), oracle) << '"' << text << '"';
-  (!oracle ? tally.refused : oracle->is_range ? tally.ranges : tally.names)++;
-}
-
-TEST(SelectorElementTest, ShortTextsMatchAsThePatternDoes) {
+std::vector<std::string> ShortTexts() {
   std::vector<std::string> texts{""};
   for (std::size_t begin = 0, length = 1; length <= 3; ++length) {
     const std::size_t end = texts.size();
@@ -39,58 +28,46 @@ TEST(SelectorElementTest, ShortTextsMatchAsThePatternDoes) {
     }
     begin = end;
   }
-  Tally tally;
-  for (std::size_t i = 0; i < texts.size() && !HasFatalFailure(); ++i)
-    ExpectSameMatch(texts[i], tally);
-  EXPECT_GT(tally.names, 0);
-  EXPECT_GT(tally.refused, 0);
+  return texts;
 }
 
-// A well-formed range or name, then up to two random edits (insert, erase or
-// replace one character of the alphabet), so that both forms and their near
-// misses come up often.
-class GrammarTexts {
- public:
-  std::string Next() {
-    std::string text =
-        Number(0, 1) ? Range() : Run(" \t", 0, 2) + Run("aZ_!09", 1, 3) + Run(" \t", 0, 2);
-    for (int edits = Number(0, 2); edits > 0; --edits) Edit(text);
-    return text;
-  }
-
- private:
-  int Number(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
-  char Pick(std::string_view chars) { return chars[Number(0, static_cast<int>(chars.size()) - 1)]; }
-  std::string Run(std::string_view chars, int least, int most) {
+std::string GrammarText(std::mt19937& engine) {
+  const auto random = [&](std::size_t low, std::size_t high) {
+    return std::uniform_int_distribution<std::size_t>(low, high)(engine);
+  };
+  const auto run = [&](std::string_view chars, int least, int most) {
     std::string run;
-    for (int n = Number(least, most); n > 0; --n) run += Pick(chars);
+    for (std::size_t n = random(least, most); n > 0; --n) run += chars[random(0, chars.size() - 1)];
     return run;
+  };
+  const auto blanks = [&] { return run(" \t", 0, 2); };
+  const auto bound = [&] { return run("aZz_!", 1, 3) + run("0189", 1, 3); };
+  std::string text = random(0, 1) ? blanks() + bound() + blanks() + '-' + blanks() + bound()
+                                  : blanks() + run("aZ_!09", 1, 3);
+  text += blanks();
+  for (std::size_t edits = random(0, 2); edits > 0; --edits) {
+    const std::size_t at = random(0, text.size());
+    const char c = kAlphabet[random(0, kAlphabet.size() - 1)];
+    const std::size_t edit = at == text.size() ? 0 : random(0, 2);
+    if (edit == 0) text.insert(at, 1, c);
+    if (edit == 1) text.erase(at, 1);
+    if (edit == 2) text[at] = c;
   }
-  std::string Bound() { return Run("aZz_!", 1, 3) + Run("0189", 1, 3); }
-  std::string Range() {
-    const std::string blanks = " \t";
-    return Run(blanks, 0, 2) + Bound() + Run(blanks, 0, 2) + '-' + Run(blanks, 0, 2) + Bound() +
-           Run(blanks, 0, 2);
-  }
-  void Edit(std::string& text) {
-    const int at = Number(0, static_cast<int>(text.size()));
-    const int kind = text.size() == static_cast<std::size_t>(at) ? 0 : Number(0, 2);
-    if (kind == 0) text.insert(text.begin() + at, Pick(kAlphabet));
-    if (kind == 1) text.erase(text.begin() + at);
-    if (kind == 2) text[at] = Pick(kAlphabet);
-  }
+  return text;
+}
 
-  std::mt19937 random_{20261206};
-};
-
-TEST(SelectorElementTest, GrammarTextsMatchAsThePatternDoes) {
-  GrammarTexts texts;
-  Tally tally;
-  for (int i = 0; i < 20000 && !HasFatalFailure(); ++i) ExpectSameMatch(texts.Next(), tally);
+TEST(SelectorElementTest, ScannerMatchesAsThePatternDoes) {
+  std::vector<std::string> texts = ShortTexts();
+  std::mt19937 engine(20261206);
+  for (int i = 0; i < 20000; ++i) texts.push_back(GrammarText(engine));
+  std::size_t refused = 0, ranges = 0, names = 0;
+  for (const std::string& text : texts) {
+    const std::optional<SelectorElement> oracle = MatchSelectorPattern(text);
+    ASSERT_EQ(ScanSelectorElement(text), oracle) << '"' << text << '"';
+    ++(!oracle ? refused : oracle->is_range ? ranges : names);
+  }
   // The texts reach both forms and refusals in good numbers.
-  EXPECT_GT(tally.ranges, 2000);
-  EXPECT_GT(tally.names, 2000);
-  EXPECT_GT(tally.refused, 2000);
+  for (std::size_t count : {refused, ranges, names}) EXPECT_GT(count, 2000u);
 }
 
 }  // namespace

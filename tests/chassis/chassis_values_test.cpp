@@ -201,15 +201,6 @@ TEST_F(ChassisValuesTest, TriggerRoutingPerLine) {
   EXPECT_EQ(routing(1), 9);
 }
 
-TEST_F(ChassisValuesTest, ReferenceClockReportsWhatTheChassisHasEvenOutsideTheTable) {
-  for (int32_t source : {1, 2, 3, 0, 4}) {
-    SetReferenceClockSource(source);
-    auto value = static_cast<Korvane_Fundamental_RefClockSource>(-1);
-    EXPECT_EQ(api_.getChassisReferenceClockSource(&value), 0);
-    EXPECT_EQ(value, source);
-  }
-}
-
 TEST_F(ChassisValuesTest, TextsAreTheChassisOwnAndFitTheCallersBuffer) {
   using TextGetter = std::function<int32_t(char*, uint32_t)>;
   struct Case {

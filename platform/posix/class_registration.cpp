@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/posix/detail/apartment.h"
-#include "platform/posix/detail/class_lookup.h"
+#include "platform/posix/detail/class_registry.h"
 
 namespace {
 

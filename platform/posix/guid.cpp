@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/posix/detail/guid_text.h"
 #include "platform/posix/objbase.h"
 
 namespace {
@@ -117,3 +118,13 @@ extern "C" HRESULT StringFromCLSID(REFCLSID rclsid, LPOLESTR* lplpsz) {
 extern "C" HRESULT StringFromIID(REFIID rclsid, LPOLESTR* lplpsz) {
   return AllocateGuidText(rclsid, lplpsz);
 }
+
+namespace korvane::platform {
+
+std::u16string GuidText(REFGUID guid) {
+  OLECHAR text[kGuidTextLength + 1];
+  StringFromGUID2(guid, text, kGuidTextLength + 1);
+  return text;
+}
+
+}  // namespace korvane::platform

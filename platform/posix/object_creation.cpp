@@ -1,7 +1,8 @@
 // Object creation: CoGetClassObject and CoCreateInstance.
 #include "platform/posix/detail/apartment.h"
-#include "platform/posix/detail/class_lookup.h"
+#include "platform/posix/detail/class_registry.h"
 #include "platform/posix/detail/global_interface_table.h"
+#include "platform/posix/detail/inproc_server.h"
 
 using korvane::platform::ThreadMayUseCom;
 

@@ -1,7 +1,9 @@
 // ProgIDs: HKEY_CLASSES_ROOT\<ProgID>\CLSID and HKEY_CLASSES_ROOT\CLSID\{...}\ProgID.
 #include <cstring>
 
-#include "platform/posix/detail/class_lookup.h"
+#include "platform/posix/detail/classes_root.h"
+#include "platform/posix/detail/guid_text.h"
+#include "platform/posix/objbase.h"
 
 using korvane::platform::GuidText;
 using korvane::platform::ReadClassesRootString;

@@ -201,15 +201,6 @@ TEST_F(ChassisValuesTest, TriggerRoutingPerLine) {
   EXPECT_EQ(routing(1), 9);
 }
 
-TEST_F(ChassisValuesTest, ReferenceClockReportsWhatTheChassisHasEvenOutsideTheTable) {
-  for (int32_t source : {1, 2, 3, 0, 4}) {
-    SetReferenceClockSource(source);
-    auto value = static_cast<Korvane_Fundamental_RefClockSource>(-1);
-    EXPECT_EQ(api_.getChassisReferenceClockSource(&value), 0);
-    EXPECT_EQ(value, source);
-  }
-}
-
 TEST_F(ChassisValuesTest, TextsAreTheChassisOwnAndFitTheCallersBuffer) {
   using TextGetter = std::function<int32_t(char*, uint32_t)>;
   struct Case {
@@ -251,36 +242,20 @@ TEST_F(ChassisValuesTest, TextsAreTheChassisOwnAndFitTheCallersBuffer) {
             kInvalidValue);
 }
 
-TEST_F(ChassisValuesTest, SelfTestReportsTheSetCodesAndMapsThem) {
+// The codes in order, their default and set texts and a failing mapping are
+// read through the driver in the faces' self-test tests; here what the driver
+// never sends: more codes than fit, an unknown code, a null count.
+TEST_F(ChassisValuesTest, SelfTestReportsAtMostTheMaximumOfCodes) {
   int32_t count = -1;
   int32_t codes[Korvane_Fundamental_MaxSelfTestCodes] = {};
-  ASSERT_EQ(api_.selfTest(&count, codes), 0);
-  EXPECT_EQ(count, 0);
-
-  const int32_t three[] = {1003, 4001, -7};
-  SetSelfTestCodes(three, 3);
-  ASSERT_EQ(api_.selfTest(&count, codes), 0);
-  ASSERT_EQ(count, 3);
-  EXPECT_EQ(std::vector<int32_t>(codes, codes + 3), std::vector<int32_t>(three, three + 3));
-
   std::vector<int32_t> many(25);
   for (size_t i = 0; i < many.size(); ++i) many[i] = static_cast<int32_t>(i + 1);
   SetSelfTestCodes(many.data(), 25);
   ASSERT_EQ(api_.selfTest(&count, codes), 0);
   EXPECT_EQ(count, 20);
   EXPECT_EQ(codes[19], 20);
-
   char text[256] = "";
-  EXPECT_EQ(api_.mapSelfTestCodeToString(1003, text, sizeof text), 0);
-  EXPECT_STREQ(text, "Fan 3 tachometer signal missing.");
   EXPECT_EQ(api_.mapSelfTestCodeToString(-7, text, sizeof text), kInvalidValue);
-  SetSelfTestCodeText(-7, "Backplane EEPROM checksum wrong.");
-  EXPECT_EQ(api_.mapSelfTestCodeToString(-7, text, sizeof text), 0);
-  EXPECT_STREQ(text, "Backplane EEPROM checksum wrong.");
-  SetSelfTestCodeText(4001, "ignored", Korvane_Fundamental_StatusNoResponse);
-  EXPECT_EQ(api_.mapSelfTestCodeToString(4001, text, sizeof text),
-            Korvane_Fundamental_StatusNoResponse);
-  EXPECT_STREQ(text, "Backplane EEPROM checksum wrong.");
   EXPECT_EQ(api_.selfTest(nullptr, codes), kInvalidValue);
 }
 

@@ -10,11 +10,11 @@
 #include "com/identifiers.h"
 #include "com/interfaces.h"
 #include "com/module.h"
-#include "standins/chassis/virtual_chassis.h"
 #include "platform/com_ptr.h"
 #include "platform/ole_string.h"
 #include "platform/scoped_bstr.h"
 #include "platform/win32.h"
+#include "standins/chassis/virtual_chassis.h"
 #include "tests/support/error_info.h"
 
 namespace korvane::testing {

@@ -161,43 +161,6 @@ TEST_F(DriverTest, ANewInitializeStartsFromTheOptionDefaults) {
   EXPECT_EQ(1u, vc::OpenSessionCount());
 }
 
-TEST_F(DriverTest, OptionStringEdgesReachTheSession) {
-  struct Case {
-    const OLECHAR* options;
-    bool simulated;
-  };
-  const Case cases[] = {
-      {OLESTR("Simulate=true"), true},
-      {OLESTR("  simulate =  TRUE "), true},
-      {OLESTR("SIMULATE=1"), true},
-      {OLESTR("Simulate=VI_TRUE"), true},
-      {OLESTR("Simulate=true, Simulate=false"), false},
-      {OLESTR(",,Simulate=true,,"), true},
-      {OLESTR("Simulat=true"), false},
-      {OLESTR("DriverSetup=Model=Q7730A, Simulate=true"), false},
-      {OLESTR("Simulate=true, driversetup =Model=Q7730A"), true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(OleToAnsi(c.options));
-    vc::Reset();
-    driver_ = CreateDriver();
-    ASSERT_EQ(S_OK, InitializeHardware(c.options));
-    EXPECT_EQ(c.simulated ? 0u : 1u, vc::OpenSessionCount());
-    ASSERT_EQ(S_OK, driver_->Close());
-  }
-}
-
-TEST_F(DriverTest, OptionWithBlankNameOrValueIsAnInvalidValue) {
-  EXPECT_EQ(kInvalidValue, InitializeHardware(OLESTR("Simulate=true,  =true")));
-  EXPECT_EQ(OLESTR("Korvane: Invalid value (0) for method ProcessInitOption, parameter strNameIn."),
-            TakeErrorInfo().description);
-  EXPECT_EQ(kInvalidValue, InitializeHardware(OLESTR("Cache=  ")));
-  EXPECT_EQ(
-      OLESTR("Korvane: Invalid value (0) for method ProcessInitOption, parameter strValueIn."),
-      TakeErrorInfo().description);
-  EXPECT_FALSE(Initialized());
-}
-
 TEST_F(DriverTest, NullOutPointerIsReportedWithMemberAndParameter) {
   EXPECT_EQ(kNullPointer, driver_->get_Initialized(nullptr));
   ErrorRecord error = TakeErrorInfo();

@@ -40,17 +40,6 @@ TEST_F(RegisteredProgIdTest, DriverSpecificErrorCarriesHelpFileAndContext) {
   EXPECT_EQ(3u, error.helpContext);
 }
 
-TEST_F(RegisteredProgIdTest, IviErrorHasNoHelpFile) {
-  ScopedBstr options(OLESTR(""));
-  EXPECT_EQ(static_cast<HRESULT>(0x80047010),
-            driver_->Initialize(nullptr, VARIANT_FALSE, VARIANT_FALSE, options.Get()));
-  ErrorRecord error = TakeErrorInfo();
-  ASSERT_TRUE(error.present);
-  EXPECT_EQ(OLESTR("Korvane.Korvane.1"), error.source);
-  EXPECT_EQ(OLESTR(""), error.helpFile);
-  EXPECT_EQ(0u, error.helpContext);
-}
-
 TEST_F(DriverTest, TheNextSuccessfulCallClearsTheErrorInformation) {
   EXPECT_EQ(static_cast<HRESULT>(0x8004701D), driver_->Close());
   VARIANT_BOOL initialized = VARIANT_TRUE;

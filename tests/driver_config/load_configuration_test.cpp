@@ -335,17 +335,15 @@ TEST_F(LoadConfigurationTest, VirtualNameRangesReachTheForwardTable) {
                  "VirtualName Fan = FAN\n"
                  "VirtualRange Fan = 1-3\n"
                  "VirtualRange Fan = 7-8 starting 4\n"
+                 "VirtualRange Fan = 12-12 starting 6\n"
                  "VirtualName Rail = VoltageRail!!VPLUS_5_0\n",
                  ""));
   ASSERT_EQ(S_OK, InitializeWith(OLESTR("Bench")));
   const NameValueTable expected = {
-      {OLESTR("inletsensor"), OLESTR("TS1")},
-      {OLESTR("fan1"), OLESTR("FAN1")},
-      {OLESTR("fan2"), OLESTR("FAN2")},
-      {OLESTR("fan3"), OLESTR("FAN3")},
-      {OLESTR("fan7"), OLESTR("FAN4")},
-      {OLESTR("fan8"), OLESTR("FAN5")},
-      {OLESTR("rail"), OLESTR("VoltageRail!!VPLUS_5_0")},
+      {OLESTR("inletsensor"), OLESTR("TS1")}, {OLESTR("fan1"), OLESTR("FAN1")},
+      {OLESTR("fan2"), OLESTR("FAN2")},       {OLESTR("fan3"), OLESTR("FAN3")},
+      {OLESTR("fan7"), OLESTR("FAN4")},       {OLESTR("fan8"), OLESTR("FAN5")},
+      {OLESTR("fan12"), OLESTR("FAN6")},      {OLESTR("rail"), OLESTR("VoltageRail!!VPLUS_5_0")},
   };
   EXPECT_EQ(expected, Object().ForwardVirtualNames());
 }

@@ -305,12 +305,12 @@ TEST_P(TraceItemTest, SetsOrWithdrawsTheStartRequest) {
 
 INSTANTIATE_TEST_SUITE_P(Items, TraceItemTest,
                          ::testing::Values(TraceCase{false, OLESTR("Trace=false"), S_OK, false},
-                                         TraceCase{false, OLESTR("Trace=true"), S_OK, true},
-                                         TraceCase{false, OLESTR("trace=VI_TRUE"), S_OK, true},
-                                         TraceCase{true, OLESTR("Trace=true"), S_OK, true},
-                                         TraceCase{true, OLESTR("Trace=0"), kUnexpected, true},
-                                         TraceCase{false, OLESTR("Trace=true, trace=false"),
-                                                   kUnexpected, true}));
+                                           TraceCase{false, OLESTR("Trace=true"), S_OK, true},
+                                           TraceCase{false, OLESTR("trace=VI_TRUE"), S_OK, true},
+                                           TraceCase{true, OLESTR("Trace=true"), S_OK, true},
+                                           TraceCase{true, OLESTR("Trace=0"), kUnexpected, true},
+                                           TraceCase{false, OLESTR("Trace=true, trace=false"),
+                                                     kUnexpected, true}));
 
 // A log that has run is stopped by Trace=false, and the request withdrawn.
 TEST_F(OptionStringTest, TraceFalseStopsARunningLog) {

@@ -141,7 +141,7 @@ TEST_F(ConfigServer, SessionsFoundByLogicalNameCarryTheirSettings) {
   struct Flag {
     const char* name;
     HRESULT (STDMETHODCALLTYPE IIviDriverSession::*get)(VARIANT_BOOL*);
-    VARIANT_BOOL expected;
+    VARIANT_BOOL bench;
   };
   const Flag flags[] = {
       {"Cache", &IIviDriverSession::get_Cache, VARIANT_FALSE},
@@ -151,11 +151,19 @@ TEST_F(ConfigServer, SessionsFoundByLogicalNameCarryTheirSettings) {
       {"RecordCoercions", &IIviDriverSession::get_RecordCoercions, VARIANT_TRUE},
       {"Simulate", &IIviDriverSession::get_Simulate, VARIANT_TRUE},
   };
+  ComRef<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+  ComRef<IIviDriverSession> plainSession;
+  ASSERT_EQ(sessions->get_Item(2, plainSession.Put()), S_OK);
   for (const auto& flag : flags) {
     VARIANT_BOOL value = 7;
     EXPECT_EQ((bench.get()->*flag.get)(&value), S_OK) << flag.name;
-    EXPECT_EQ(value, flag.expected) << flag.name;
+    EXPECT_EQ(value, flag.bench) << flag.name;
+    // Cache and RangeCheck default to true, the others to false.
+    EXPECT_EQ((plainSession.get()->*flag.get)(&value), S_OK) << flag.name;
+    EXPECT_EQ(value, flag.bench == VARIANT_TRUE ? VARIANT_FALSE : VARIANT_TRUE) << flag.name;
   }
+  EXPECT_EQ(Utf8Of([&](BSTR* out) { return plainSession->get_DriverSetup(out); }), "");
 
   ComRef<IIviHardwareAsset> asset;
   ASSERT_EQ(bench->get_HardwareAsset(asset.Put()), S_OK);
@@ -189,9 +197,6 @@ TEST_F(ConfigServer, CollectionsCountAndIndexFromOne) {
   ComRef<IIviSoftwareModule> module;
   EXPECT_EQ(plain->get_SoftwareModule(module.Put()), S_FALSE);
   EXPECT_FALSE(module);
-  VARIANT_BOOL cache = VARIANT_FALSE;
-  EXPECT_EQ(plain->get_Cache(&cache), S_OK);
-  EXPECT_EQ(cache, VARIANT_TRUE);
 
   for (LONG outside : {0L, 3L, -1L}) {
     ComRef<IIviDriverSession> none;
@@ -267,6 +272,21 @@ TEST_F(ConfigServer, DataComponentsGiveTypedValuesAndNest) {
                  ->get_BooleanValue(&flag)),
             S_OK);
   EXPECT_EQ(flag, VARIANT_FALSE);
+  EXPECT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(limits.get(), "Upper")
+                 ->get_IntegerValue(&integer)),
+            S_OK);
+  EXPECT_EQ(integer, 2147483647);
+
+  // Components beside the settings, of the module and of a session.
+  ComRef<IIviDataComponentCollection> moduleData, sessionData;
+  ASSERT_EQ(Module("Korvane")->get_DataComponents(moduleData.Put()), S_OK);
+  ASSERT_EQ(Session("Bench")->get_DataComponents(sessionData.Put()), S_OK);
+  const auto text = [](IIviDataComponentCollection* collection, std::string_view name) {
+    const auto item = ByName<IIviDataComponentCollection, IIviDataComponent>(collection, name);
+    return Utf8Of([&](BSTR* out) { return item->get_StringValue(out); });
+  };
+  EXPECT_EQ(text(moduleData.get(), "Vendor Note"), "installed by hand");
+  EXPECT_EQ(text(sessionData.get(), "Operator"), "Sam");
 }
 
 TEST_F(ConfigServer, ReadingAValueOfAnotherTypeIsATypeMismatch) {

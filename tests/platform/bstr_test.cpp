@@ -61,13 +61,40 @@ TEST(Bstr, NullIsTheEmptyString) {
   SysFreeString(zeroed);
 }
 
-TEST(Bstr, ReallocationReplacesTheText) {
-  BSTR text = SysAllocString(OLESTR("first"));
-  ASSERT_TRUE(SysReAllocString(&text, OLESTR("second value")));
-  EXPECT_TRUE(BstrView(text) == OLESTR("second value"));
-  ASSERT_TRUE(SysReAllocStringLen(&text, OLESTR("abcdef"), 3));
-  EXPECT_TRUE(BstrView(text) == OLESTR("abc"));
-  SysFreeString(text);
+// SysReAllocStringLen with a text copies it; with a null text it keeps the old
+// content as far as the new length reaches (what lies beyond it is not
+// defined); a null BSTR is reallocated as a new one.
+TEST(Bstr, ReallocationReplacesOrKeepsTheText) {
+  struct Case {
+    const OLECHAR* before;  // null: a null BSTR
+    const OLECHAR* text;    // null: keep the old content
+    UINT length;
+    const OLECHAR* kept;  // the expected start of the result
+  };
+  const Case cases[] = {
+      {OLESTR("first"), OLESTR("abcdef"), 3, OLESTR("abc")},
+      {OLESTR("first"), OLESTR("second value"), 12, OLESTR("second value")},
+      {OLESTR("first"), nullptr, 3, OLESTR("fir")},
+      {OLESTR("first"), nullptr, 8, OLESTR("first")},
+      {OLESTR("first"), nullptr, 0, OLESTR("")},
+      {nullptr, OLESTR("new"), 3, OLESTR("new")},
+      {nullptr, nullptr, 2, OLESTR("")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "length " << c.length << (c.text ? " with" : " without")
+                                    << " text, " << (c.before ? "" : "null ") << "BSTR before");
+    BSTR text = SysAllocString(c.before);
+    ASSERT_TRUE(SysReAllocStringLen(&text, c.text, c.length));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(SysStringLen(text), c.length);
+    EXPECT_EQ(text[c.length], 0) << "a BSTR is terminated";
+    EXPECT_TRUE(BstrView(text).substr(0, OleView(c.kept).size()) == OleView(c.kept));
+    SysFreeString(text);
+  }
+  BSTR replaced = SysAllocString(OLESTR("same"));
+  ASSERT_TRUE(SysReAllocString(&replaced, OLESTR("other")));
+  EXPECT_TRUE(BstrView(replaced) == OLESTR("other"));
+  SysFreeString(replaced);
 }
 
 }  // namespace

@@ -105,10 +105,4 @@ TEST(TextConversion, InvalidArgumentsAreRefused) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-TEST(TextConversion, AnsiHelpersRoundTripAscii) {
-  const std::string ansi = "Korvane: Invalid value (5) for method X, parameter Y.";
-  EXPECT_EQ(OleToAnsi(AnsiToOle(ansi)), ansi);
-  EXPECT_EQ(AnsiToOle(ansi).size(), ansi.size());
-}
-
 }  // namespace

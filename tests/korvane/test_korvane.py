@@ -73,7 +73,8 @@ class CommandLine(unittest.TestCase):
         for mode, switches in MODES.items():
             for args, pattern in cases:
                 with self.subTest(mode=mode, args=args):
-                    result = run(*switches, *args)
+                    # The common options follow the subcommand here; other cases put them first.
+                    result = run(*args, *switches)
                     self.assertEqual(result.returncode, 0, result.stderr)
                     self.assertRegex(result.stdout, re.compile(pattern, re.M))
 

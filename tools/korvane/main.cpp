@@ -75,6 +75,8 @@ int Main(int argc, char** argv) {
   app.footer(kExamples);
   app.set_version_flag("--version", std::string("korvane ") + KORVANE_VERSION);
   app.require_subcommand(1);
+  // The common options may also follow the subcommand: `korvane status --simulate`.
+  app.fallthrough();
   Options o;
   app.add_option("--resource", o.resource, "Resource descriptor or logical name of the chassis")
       ->capture_default_str();

@@ -29,6 +29,7 @@ HRESULT TracedGetName(CTraceLog* log, BSTR name, BSTR* out) {
     trace.Add(TraceParam::In("Index", index));
     trace.Add(TraceParam::Out("val", out));
   }
+  trace.WriteStart();
   *out = name;
   trace.Close();
   return hr;

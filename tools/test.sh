@@ -76,6 +76,8 @@ build_and_test tsan threads "${clang[@]}" -DKORVANE_SANITIZE=thread || true
 
 echo "=== summary"
 printf '  %s\n' "${summary[@]}"
+# Information only: the tests' share of the code, which should stay at most a third.
+echo "  $("$root/tools/test_share.sh" || echo "test share: not measured")"
 if ((${#failed[@]} > 0)); then
   echo "FAILED: ${failed[*]}"
   exit 1

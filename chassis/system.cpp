@@ -64,7 +64,9 @@ HRESULT Korvane::IKorvaneSystem_get_TraceEnabled(VARIANT_BOOL* val) {
 }
 
 HRESULT Korvane::IKorvaneSystem_put_TraceEnabled(VARIANT_BOOL val) {
-  return TraceLog().SetEnabled(val != VARIANT_FALSE);
+  const HRESULT status = TraceLog().SetEnabled(val != VARIANT_FALSE);
+  if (FAILED(status)) return Reporter().ReportCustomError(status, TraceLog().startFailure().c_str());
+  return status;
 }
 
 HRESULT Korvane::IKorvaneSystem_get_Uptime(double* val) {

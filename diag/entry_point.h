@@ -142,6 +142,7 @@ HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args...
     CMethodTrace trace(&driver.TraceLog(), member.context().interfaceName,
                        member.context().memberName, &status);
     if (trace.active()) entry::AddTraceParams(trace, member, args...);
+    trace.WriteStart();
     status = Guarded([&] {
       if (member.has(MemberFlags::kSimulationRules) && driver.IsSimulating()) {
         return entry::ApplySimulationRule(member, node, args...);

@@ -73,52 +73,72 @@ void CMethodTrace::Begin() noexcept {
   active_ = true;
 }
 
-void CMethodTrace::Close() noexcept {
-  if (closed_) return;
-  closed_ = true;
-  if (log_ == nullptr) return;
-  if (!active_) {
-    if (log_->closePendingHere()) log_->FinishRecord(nullptr, 0);
-    return;
-  }
-  const LONGLONG endCounter = TraceCounterNow();
-  // The record's buffer is the call's own: no thread_local, whose destructor
-  // would run at thread exit in a module that COM may have unloaded by then.
+void CMethodTrace::WriteStart() noexcept {
+  if (!active_ || started_) return;
+  started_ = true;
   try {
-    std::string record;
-    Format(record, endCounter);
-    log_->FinishRecord(&record, endCounter);
+    FormatStart(text_);
+    record_ = log_->BeginRecord(text_);
+    if (record_ != 0) text_.clear();
   } catch (...) {
     // Out of memory while formatting: the record is lost, the call is not.
+    active_ = false;
   }
 }
 
-void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
+void CMethodTrace::Close() noexcept {
+  if (closed_) return;
+  WriteStart();
+  closed_ = true;
+  if (log_ == nullptr) return;
+  if (!active_) {
+    if (log_->closePendingHere()) log_->FinishRecord(0, nullptr, 0);
+    return;
+  }
+  const LONGLONG endCounter = TraceCounterNow();
+  // The record's text is the call's own: no thread_local, whose destructor
+  // would run at thread exit in a module that COM may have unloaded by then.
+  try {
+    FormatRest(text_, endCounter);
+    log_->FinishRecord(record_, &text_, endCounter);
+  } catch (...) {
+    // Out of memory while formatting: the rest is lost, the call is not.
+  }
+}
+
+void CMethodTrace::FormatStart(std::string& out) const {
   out.reserve(256 + 96 * static_cast<size_t>(paramCount_));
   TraceXmlWriter xml(out, 1);
   std::string value;  // each attribute's text before escaping
-  auto number = [&value](auto append, auto n) -> const std::string& {
-    value.clear();
-    append(value, n);
-    return value;
-  };
-
   xml.StartElement("Method");
   xml.Attribute("Name", memberName_);
   xml.Attribute("Interface", interfaceName_);
-  value.clear();  // "%d:%d:%d:%d"
-  for (WORD part :
+  for (WORD part :  // "%d:%d:%d:%d"
        {startTime_.wHour, startTime_.wMinute, startTime_.wSecond, startTime_.wMilliseconds}) {
     if (!value.empty()) value += ':';
     AppendDecimal(value, part);
   }
   xml.PlainAttribute("StartTime", value);
-  xml.PlainAttribute("Thread", number(AppendDecimal, static_cast<int32_t>(threadId_)));
-  xml.PlainAttribute("Timestamp", number(AppendUnsigned, static_cast<uint64_t>(startCounter_)));
-  // Inputs first, then the outputs, each in declaration order.
+  value.clear();
+  AppendDecimal(value, static_cast<int32_t>(threadId_));
+  xml.PlainAttribute("Thread", value);
+  value.clear();
+  AppendUnsigned(value, static_cast<uint64_t>(startCounter_));
+  xml.PlainAttribute("Timestamp", value);
   for (int i = 0; i < paramCount_; ++i) {
     if (params_[i].direction == kTraceIn) WriteParameter(xml, params_[i], value);
   }
+  xml.CompleteStartTag();  // the rest follows in another write
+}
+
+void CMethodTrace::FormatRest(std::string& out, LONGLONG endCounter) const {
+  TraceXmlWriter xml(out, 2);  // the children of the open Method
+  std::string value;
+  auto number = [&value](auto append, auto n) -> const std::string& {
+    value.clear();
+    append(value, n);
+    return value;
+  };
   for (int i = 0; i < paramCount_; ++i) {
     if (params_[i].direction != kTraceIn) WriteParameter(xml, params_[i], value);
   }
@@ -136,7 +156,7 @@ void CMethodTrace::Format(std::string& out, LONGLONG endCounter) const {
   xml.PlainAttribute("ExecutionTime",
                      number(AppendScientific, TraceCounterSeconds(endCounter - startCounter_)));
   xml.EndElement();
-  xml.EndElement();  // Method
+  out += "\t</Method>\r\n";
 }
 
 }  // namespace korvane

@@ -9,16 +9,17 @@
 //     trace.Add(TraceParam::In("Index", Index));
 //     trace.Add(TraceParam::Out("val", val));
 //   }
+//   trace.WriteStart();  // the Method start and the inputs, before the member runs
 //   hr = ...the implementation or the simulation rule...;
 //   trace.Close();  // after hr holds the call's final status
 //   return hr;
 //
 // The record captures the start (local time, thread, performance counter) when
-// it is constructed and formats the whole Method element when it is closed:
-// the inputs as they were passed, the outputs read through their pointers,
-// the status with the thread's error message, and the execution time. The log
-// appends it in one piece (see CTraceLog). Tracing never changes the call's
-// status and reports no failure of its own.
+// it is constructed and writes the Method start with the inputs as they were
+// passed at WriteStart; Close writes the rest: the outputs read through their
+// pointers, the status with the thread's error message, and the execution
+// time (see CTraceLog for how the two halves reach the file). Tracing never
+// changes the call's status and reports no failure of its own.
 
 #include <cstdint>
 #include <string>
@@ -56,20 +57,31 @@ class CMethodTrace {
     if (active_ && paramCount_ < kMaxParams) params_[paramCount_++] = param;
   }
 
-  // Writes the record and lets the log act on a pending close. Only the first
-  // call does anything.
+  // Writes the Method start with the inputs added so far; the parameters are
+  // complete. Only the first call does anything; Close makes it if the entry
+  // point did not.
+  void WriteStart() noexcept;
+
+  // Writes the rest of the record and lets the log act on a pending close.
+  // Only the first call does anything.
   void Close() noexcept;
 
  private:
   void Begin() noexcept;
-  void Format(std::string& out, LONGLONG endCounter) const;
+  void FormatStart(std::string& out) const;
+  void FormatRest(std::string& out, LONGLONG endCounter) const;
 
   CTraceLog* log_;
   const char* interfaceName_;
   const char* memberName_;
   const HRESULT* status_;
   bool active_ = false;
+  bool started_ = false;
   bool closed_ = false;
+  // The log's number of this record while its start is in the file; 0 while
+  // the start waits in text_.
+  uint64_t record_ = 0;
+  std::string text_;
   int paramCount_ = 0;
   // Set by Begin only; left uninitialized while tracing is off.
   DWORD threadId_;

@@ -6,14 +6,12 @@
 namespace korvane {
 
 TraceFile::TraceFile(TraceFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
-      buffer_(std::move(other.buffer_)) {}
+    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
 
 TraceFile& TraceFile::operator=(TraceFile&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
-    buffer_ = std::move(other.buffer_);
   }
   return *this;
 }
@@ -29,41 +27,27 @@ HRESULT TraceFile::Create(const OLECHAR* path) {
 
 bool TraceFile::Write(std::string_view text) {
   if (!isOpen()) return false;
-  buffer_.append(text);
-  return buffer_.size() < kBufferSize || WriteBuffered();
-}
-
-bool TraceFile::WriteBuffered() {
-  std::string_view text = buffer_;
-  bool writtenAll = true;
   while (!text.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size(), 0x40000000));
     DWORD written = 0;
-    if (!WriteFile(handle_, text.data(), chunk, &written, nullptr) || written == 0) {
-      writtenAll = false;
-      break;
-    }
+    if (!WriteFile(handle_, text.data(), chunk, &written, nullptr) || written == 0) return false;
     text.remove_prefix(written);
   }
-  // A failed write is not retried: the next record is attempted normally.
-  buffer_.clear();
-  return writtenAll;
+  return true;
 }
 
 bool TraceFile::Flush() {
-  return isOpen() && WriteBuffered() && FlushFileBuffers(handle_);
+  return isOpen() && FlushFileBuffers(handle_);
 }
 
 LONGLONG TraceFile::Size() const {
   LARGE_INTEGER size;
   if (!isOpen() || !GetFileSizeEx(handle_, &size)) return -1;
-  return size.QuadPart + static_cast<LONGLONG>(buffer_.size());
+  return size.QuadPart;
 }
 
 void TraceFile::Close() {
-  if (!isOpen()) return;
-  WriteBuffered();
-  CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE));
+  if (isOpen()) CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE));
 }
 
 }  // namespace korvane

@@ -11,10 +11,38 @@ namespace {
 constexpr std::string_view kXmlDeclaration = "<?xml version=\"1.0\"?>\r\n";
 constexpr char kRootElement[] = "TraceRecords";
 
+constexpr char kMethodEnd[] = "\t</Method>\r\n";
+
+// The path is escaped like an attribute value: a '>' or '"' in it can neither
+// end the processing instruction nor its pseudo-attribute.
 void AppendStylesheetLine(std::string& out, const OleString& path) {
   out += "<?xml-stylesheet type=\"text/xsl\" href=\"file:\\\\";
-  AppendAnsiText(out, path.data(), path.size());
+  std::string ansi;
+  AppendAnsiText(ansi, path.data(), path.size());
+  AppendXmlEscaped(out, ansi);
   out += "\"?>\r\n";
+}
+
+// The system's text for a failure, without its line end.
+OleString SystemReason(HRESULT status) {
+  if (HRESULT_FACILITY(status) == FACILITY_WIN32) {
+    OLECHAR text[512];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, HRESULT_CODE(status), 0, text, 512, nullptr);
+    while (length > 0 &&
+           (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ')) {
+      --length;
+    }
+    if (length > 0) return OleString(text, length);
+  }
+  std::string code;
+  AppendHresult(code, static_cast<uint32_t>(status));
+  return OLESTR("System error ") + AnsiToOle(code) + OLESTR(".");
+}
+
+OleString StartFailureText(const OleString& file, HRESULT status) {
+  return OLESTR("Korvane: Cannot create the trace file ") + file + OLESTR(": ") +
+         SystemReason(status);
 }
 
 }  // namespace
@@ -78,23 +106,27 @@ HRESULT CTraceLog::StartLocked() {
   OleString path;
   const HRESULT hr = fileName_.empty() ? DefaultTraceFilePath(namePrefix_, now, path)
                                        : TraceFilePathForName(fileName_, path);
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) {
+    startFailure_ = StartFailureText(fileName_.empty() ? namePrefix_ : fileName_, hr);
+    return hr;
+  }
   const OleString stylesheet = FindTraceStylesheet(stylesheet_);
 
   if (file_.isOpen()) CloseFileLocked();  // a paused log's earlier file is complete
   TraceFile file;
   const HRESULT created = file.Create(path.c_str());
-  if (FAILED(created)) return created;
+  if (FAILED(created)) {
+    startFailure_ = StartFailureText(path, created);
+    return created;
+  }
 
   file_ = std::move(file);
   filePath_ = std::move(path);
+  startFailure_.clear();
   scratch_.assign(kXmlDeclaration);
   if (!stylesheet.empty()) AppendStylesheetLine(scratch_, stylesheet);
   root_.StartElement(kRootElement);  // completed by the first record
-  // The header goes to the file at once; records wait in the file's buffer
-  // for the save check. A failed write is not reported.
-  file_.Write(scratch_);
-  file_.WriteBuffered();
+  file_.Write(scratch_);             // a failed write is not reported
   lastSave_ = TraceCounterNow();
   state_ = TraceState::kActive;
   return S_OK;
@@ -108,8 +140,7 @@ HRESULT CTraceLog::SetEnabled(bool on) {
   }
   if (!enabled_.exchange(true)) return StartLocked();
   if (state_ == TraceState::kSizeLimited) return S_OK;
-  if (!file_.isOpen()) return StartLocked();
-  state_ = TraceState::kActive;
+  state_ = TraceState::kActive;  // in the same file, even when none is open
   return S_OK;
 }
 
@@ -127,11 +158,17 @@ void CTraceLog::CloseFile() {
 
 void CTraceLog::CloseFileLocked() {
   if (file_.isOpen()) {
-    scratch_.clear();
+    // A record still open belongs to a call that has not ended: it is closed
+    // with its inputs only, so the document is complete; its rest is dropped.
+    scratch_.assign(openRecord_ != 0 ? kMethodEnd : "");
+    scratch_ += waiting_;
     root_.EndAll();
     file_.Write(scratch_);
     file_.Close();
   }
+  openRecord_ = 0;
+  waiting_.clear();
+  closeAfterOpenRecord_ = false;
   closePending_ = false;
   state_ = TraceState::kStopped;
 }
@@ -148,19 +185,55 @@ bool CTraceLog::closePendingHere() const {
   return closeThread_ == GetCurrentThreadId();
 }
 
+OleString CTraceLog::startFailure() const {
+  std::lock_guard lock(mutex_);
+  return startFailure_;
+}
+
 OleString CTraceLog::filePath() const {
   std::lock_guard lock(mutex_);
   return filePath_;
 }
 
-void CTraceLog::FinishRecord(const std::string* record, LONGLONG now) {
+uint64_t CTraceLog::BeginRecord(std::string_view start) {
+  std::lock_guard lock(mutex_);
+  if (openRecord_ != 0 || !file_.isOpen()) return 0;
+  AppendLocked(start);
+  openRecord_ = ++lastRecord_;
+  return openRecord_;
+}
+
+void CTraceLog::FinishRecord(uint64_t record, const std::string* text, LONGLONG now) {
   std::lock_guard lock(mutex_);
   bool written = true;
-  if (record != nullptr) {
-    written = AppendLocked(*record);
+  if (text != nullptr) {
+    if (record != 0) {
+      // Not the open record any more when the file was ended meanwhile.
+      written = record == openRecord_ && EndOpenRecordLocked(*text);
+    } else if (openRecord_ != 0) {
+      waiting_ += *text;
+    } else {
+      written = AppendLocked(*text);
+    }
     SaveCheckLocked(now);
   }
-  if (written && closePending_ && closeThread_ == GetCurrentThreadId()) CloseFileLocked();
+  if (!closePending_ || closeThread_ != GetCurrentThreadId()) return;
+  if (openRecord_ != 0) {
+    closeAfterOpenRecord_ = true;  // this call's record waits for the open one
+  } else if (written) {
+    CloseFileLocked();
+  }
+}
+
+bool CTraceLog::EndOpenRecordLocked(std::string_view rest) {
+  openRecord_ = 0;
+  bool written = file_.Write(rest);
+  if (!waiting_.empty()) {
+    written = file_.Write(waiting_) && written;
+    waiting_.clear();
+  }
+  if (closeAfterOpenRecord_) CloseFileLocked();
+  return written;
 }
 
 bool CTraceLog::AppendLocked(std::string_view record) {

@@ -3,14 +3,23 @@
 // XML file that every traced call is appended to (CMethodTrace writes the
 // records).
 //
+// Crash safety: a record reaches the system in two writes, with no buffer in
+// the process: its Method start with the inputs before the member runs, the
+// rest (outputs, status, time, end tag) when it ends. After a crash the file
+// holds every completed record and the start of the call that was running;
+// it lacks only the end tags, which a reader supplies (the end tag of that
+// Method, if open, and of TraceRecords). A second reader sees each record as
+// soon as its call returns.
+//
 // Concurrency: driver calls (under the driver lock) and item calls (under
-// their item locks only) write into the same log at the same time. Each
-// CMethodTrace formats its whole Method element in a buffer of its own and
-// hands it over once, when the call ends; the log appends it with a single
-// write under its own mutex. Records therefore never interleave or nest, and
-// a record costs the lock only for that one append. The mutex also guards the
-// file, the writer state and the settings the save check reads; the state is
-// atomic as well so that IsEnabled() costs one load.
+// their item locks only) write into the same log at the same time. One record
+// at a time is open in the file: a call that begins while another thread's
+// record is open keeps its start and writes its whole record when it ends; a
+// record completed while another is open waits in the log and follows the
+// open one's end. Records therefore never interleave or nest, and nothing
+// waits for another call. The mutex guards the file, the writer state and
+// the settings the save check reads; the state is atomic as well so that
+// IsEnabled() costs one load.
 
 #include <atomic>
 #include <cstdint>
@@ -64,13 +73,18 @@ class CTraceLog {
 
   // Switches on with a new file: the header is written and the log becomes
   // active. E_UNEXPECTED when already active; the system error (as an
-  // HRESULT) when the file cannot be created, and the log stays stopped.
+  // HRESULT) when the file cannot be created, and the log stays stopped;
+  // startFailure() then names the file and the system's reason.
   HRESULT Start();
   // The TraceEnabled property. On: the first switch-on sets the enabled flag
-  // and starts; later ones resume the open file unless the size limit
-  // stopped it (with no file open, because the last start failed or Close
-  // completed the file, they start a new one). Off: pauses recording.
+  // and starts; later ones make the log active again in the same file unless
+  // the size limit stopped it. Only the first switch-on creates a file: when
+  // none is open (the start failed, or Close completed it), the log is active
+  // and writes nothing. Off: pauses recording.
   HRESULT SetEnabled(bool on);
+  // Why the last start failed, for the caller's error information:
+  // "Korvane: Cannot create the trace file <path>: <system's reason>".
+  OleString startFailure() const;
   // Whether calls are being recorded now; the entry points ask this on every
   // call, so it is one relaxed load.
   bool IsEnabled() const { return state() == TraceState::kActive; }
@@ -96,18 +110,27 @@ class CTraceLog {
  private:
   friend class CMethodTrace;
 
-  // Called once per traced call as it ends. `record` is the complete Method
-  // element, or null when the call was not recorded; `now` is the
-  // performance counter at the call's end. Appends the record, runs the save
+  // Called by a recorded call before its member runs, with its Method start
+  // and inputs. Writes them when no other record is open, making this one
+  // the open record; returns its number then, else 0 (the caller keeps the
+  // start and writes it with the rest).
+  uint64_t BeginRecord(std::string_view start);
+  // Called once per traced call as it ends. With the number BeginRecord gave,
+  // `text` is the rest of the open record; with 0, `text` is the whole Method
+  // element, or null when the call was not recorded. `now` is the
+  // performance counter at the call's end. Writes the text, runs the save
   // check, then ends the file when the close is pending on this thread and
-  // the append did not fail.
-  void FinishRecord(const std::string* record, LONGLONG now);
+  // the write did not fail.
+  void FinishRecord(uint64_t record, const std::string* text, LONGLONG now);
   // Whether FinishRecord has anything to do for a call that was not recorded.
   bool closePendingHere() const;
 
   HRESULT StartLocked();
   void CloseFileLocked();
   bool AppendLocked(std::string_view record);
+  // Ends the open record; writes what waited for it, and ends the file when
+  // a pending close waited for it as well.
+  bool EndOpenRecordLocked(std::string_view rest);
   void SaveCheckLocked(LONGLONG now);
 
   mutable std::mutex mutex_;
@@ -129,7 +152,15 @@ class CTraceLog {
   // records; its start tag is completed by the first record.
   TraceFile file_;
   OleString filePath_;
+  OleString startFailure_;
   LONGLONG lastSave_ = 0;  // performance counter
+  // The record whose start is in the file without its end (0: none), the
+  // number of the last record begun, the whole records completed meanwhile,
+  // and whether the pending close waits for the open record.
+  uint64_t openRecord_ = 0;
+  uint64_t lastRecord_ = 0;
+  std::string waiting_;
+  bool closeAfterOpenRecord_ = false;
   std::string scratch_;
   TraceXmlWriter root_{scratch_, 0};
 };

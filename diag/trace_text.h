@@ -17,6 +17,9 @@ void AppendGeneral15(std::string& out, double value);   // "%.15g"
 void AppendScientific(std::string& out, double value);  // "%e"
 
 // A wide text in the system's ANSI code page, the trace file's encoding.
+// What XML 1.0 does not allow in a document and no escape can carry (lone
+// surrogates, U+FFFE, U+FFFF) becomes U+FFFD, the replacement character,
+// before the conversion; control characters are left to the XML escaping.
 void AppendAnsiText(std::string& out, const OLECHAR* text, size_t length);
 
 }  // namespace korvane

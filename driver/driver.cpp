@@ -44,7 +44,9 @@ HRESULT CDriver::InitializeSession(BSTR resourceName, bool idQuery, BSTR optionS
         OLESTR("True"),
         AdditionalInfo(OLESTR("Interchange checking is not supported by the driver.")));
   }
-  if (HRESULT status = trace_.ConfigureTrace(info_.identifier); FAILED(status)) return status;
+  if (HRESULT status = trace_.ConfigureTrace(info_.identifier); FAILED(status)) {
+    return reporter_.ReportCustomError(status, trace_.startFailure().c_str());
+  }
   if (HRESULT status = InitializeIO(); FAILED(status)) return status;
 
   // Connected: every failure from here on closes the connection again.

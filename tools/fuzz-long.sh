@@ -33,7 +33,7 @@ for name in "${names[@]}"; do
   echo "=== $name: ${seconds}s, log $log"
   status=0
   (cd "$dir/tests/fuzz" && KORVANE_REGISTRY=$dir/tests/fuzz/registry "$dir/bin/fuzz_$name" \
-    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$corpus" "$root/tests/fuzz/corpus/$name") >"$log" 2>&1 ||
     status=$?
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' "$log" || true

@@ -70,6 +70,11 @@ extern "C" BOOL TlsSetValue(DWORD dwTlsIndex, LPVOID lpTlsValue);
 extern "C" DWORD GetCurrentThreadId();
 extern "C" DWORD GetCurrentProcessId();
 extern "C" void Sleep(DWORD dwMilliseconds);
+// The pseudo handle of the calling process. TerminateProcess supports only
+// that handle: the process ends at once, without running any cleanup (on
+// this system through SIGKILL, so the exit code is not seen by the parent).
+extern "C" HANDLE GetCurrentProcess();
+extern "C" BOOL TerminateProcess(HANDLE hProcess, UINT uExitCode);
 
 struct SYSTEMTIME {
   WORD wYear;
@@ -201,6 +206,17 @@ extern "C" DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
 // SetEnvironmentVariableW removes the variable.
 extern "C" DWORD GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize);
 extern "C" BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue);
+
+// --- System messages --------------------------------------------------------
+// Only FORMAT_MESSAGE_FROM_SYSTEM with FORMAT_MESSAGE_IGNORE_INSERTS into the
+// caller's buffer, for the Win32 errors this layer reports; each text ends
+// with CR LF as Windows writes it. Returns the length written without the
+// terminator, or 0 with ERROR_MR_MID_NOT_FOUND for another code and
+// ERROR_INSUFFICIENT_BUFFER when the text does not fit.
+inline constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
+inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
+extern "C" DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId,
+                                DWORD dwLanguageId, LPWSTR lpBuffer, DWORD nSize, void* Arguments);
 
 // --- Wide string helpers ----------------------------------------------------
 extern "C" int lstrlenW(LPCWSTR lpString);  // 0 for null

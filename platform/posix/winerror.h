@@ -37,6 +37,7 @@ inline constexpr LONG ERROR_ENVVAR_NOT_FOUND = 203;
 inline constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+inline constexpr LONG ERROR_MR_MID_NOT_FOUND = 317;
 inline constexpr LONG ERROR_INVALID_ADDRESS = 487;
 inline constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 inline constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;

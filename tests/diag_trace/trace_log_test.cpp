@@ -8,12 +8,15 @@
 
 #include "diag/method_trace.h"
 #include "diag/trace_log.h"
+#include "diag/trace_text.h"
 #include "tests/diag_trace/trace_test_support.h"
 #include "tests/diag_trace/xml_checker.h"
+#include "tests/platform/child_process.h"
 
 namespace korvane {
 namespace {
 
+using testing::Narrow;
 using testing::ParseXml;
 using testing::TraceCall;
 using testing::Wide;
@@ -32,6 +35,11 @@ class TraceLogTest : public ::testing::Test {
     return doc;
   }
   size_t MethodCount() const { return Document().root.Children("Method").size(); }
+  // A file of a process that ended without closing it, as a reader completes
+  // it: the end tags of the open Method (if any) and of the root.
+  testing::XmlDocument CompletedDocument(bool methodOpen) const {
+    return ParseXml(Text() + (methodOpen ? "\t</Method>\r\n" : "") + "</TraceRecords>\r\n");
+  }
 
   testing::TempFolder folder_;
   CTraceLog log_;
@@ -190,13 +198,23 @@ TEST_F(TraceLogTest, ReservedCharactersInValuesKeepTheFileWellFormed) {
   ASSERT_EQ(log_.Start(), S_OK);
   const char* raw = "<DriverSetup> Model='Q7730A' & \"TraceName\"\tx";
   BSTR value = SysAllocString(Wide(raw).c_str());
-  TraceCall(log_, "IIviDriver", "Initialize", S_OK, {TraceParam::In("OptionString", value)});
+  // What no XML document may hold becomes U+FFFD (a control character '?'):
+  // U+FFFE, U+FFFF, lone surrogates of either kind.
+  const OLECHAR unfit[] = {'a', 0xFFFE, 0xFFFF, 0xD800, 'b', 0xDC00, 0xD83D, 0xDE00, 0x01, 0};
+  BSTR unfitValue = SysAllocString(unfit);
+  TraceCall(log_, "IIviDriver", "Initialize", S_OK,
+            {TraceParam::In("OptionString", value), TraceParam::In("ResourceName", unfitValue)});
   log_.CloseFile();
-  const auto doc = Document();
+  const auto doc = Document();  // the checker allows only XML's characters
   const auto methods = doc.root.Children("Method");
   ASSERT_EQ(methods.size(), 1u);
   EXPECT_EQ(methods[0]->children.at(0).Attribute("Value"), raw);
+  const OLECHAR fitted[] = {'a', 0xFFFD, 0xFFFD, 0xFFFD, 'b', 0xFFFD, 0xD83D, 0xDE00, 0};
+  std::string expected;
+  AppendAnsiText(expected, fitted, 8);
+  EXPECT_EQ(methods[0]->children.at(1).Attribute("Value"), expected + "?");
   SysFreeString(value);
+  SysFreeString(unfitValue);
 }
 
 TEST_F(TraceLogTest, SwitchingOffAndOnContinuesTheSameFile) {
@@ -237,6 +255,68 @@ TEST_F(TraceLogTest, StartFailsWhileActiveAndWhenTheFileCannotBeCreated) {
   EXPECT_FALSE(missing.IsEnabled());
 }
 
+// Another reader of the file sees each call's start with its inputs while the
+// member runs, and the whole record once the call has returned.
+TEST_F(TraceLogTest, EachRecordIsInTheFileWhenItsCallReturns) {
+  ASSERT_EQ(log_.SetEnabled(true), S_OK);
+  for (LONG i = 0; i < 3; ++i) {
+    LONG rpm = 0;
+    TraceCall(log_, "IKorvaneFan", "get_RPM", S_OK,
+              {TraceParam::In("Index", i), TraceParam::Out("val", &rpm)}, [&] {
+                const auto running = CompletedDocument(true);
+                const auto methods = running.root.Children("Method");
+                ASSERT_EQ(methods.size(), size_t(i) + 1);
+                ASSERT_EQ(methods.back()->children.size(), 1u);  // the input only
+                EXPECT_EQ(methods.back()->children[0].Attribute("Value"), std::to_string(i));
+                rpm = 1000 + i;
+              });
+    const auto done = CompletedDocument(false);
+    const auto methods = done.root.Children("Method");
+    ASSERT_EQ(methods.size(), size_t(i) + 1);
+    EXPECT_EQ(methods.back()->children.at(1).Attribute("Value"), std::to_string(1000 + i));
+  }
+}
+
+// A process that dies while tracing leaves every completed record and the
+// start of the call it was running, and nothing else.
+TEST_F(TraceLogTest, AProcessThatDiesLeavesItsRecordsAndTheStartOfItsCall) {
+  constexpr LONG kCalls = 3;
+  for (const char* ending : {"terminate", "exit"}) {
+    SCOPED_TRACE(ending);
+    DeleteFileW(folder_.File("calls.xml").c_str());
+    test::RunChild(Narrow(folder_.File("calls.xml")) + " " + std::to_string(kCalls) + " " + ending);
+    const auto left = CompletedDocument(true);
+    const auto methods = left.root.Children("Method");
+    ASSERT_EQ(methods.size(), size_t(kCalls) + 1);
+    for (LONG i = 0; i <= kCalls; ++i) {
+      const XmlElement& method = *methods[size_t(i)];
+      EXPECT_EQ(method.children.at(0).Attribute("Value"), std::to_string(i));
+      EXPECT_EQ(method.children.size(), i < kCalls ? 4u : 1u);
+    }
+  }
+}
+
+// The save check stops the log when the file is larger than the limit: at
+// exactly the limit it goes on, one byte over it stops. The limit is set
+// while a call runs, when the file holds its start and the size of its rest
+// is known from the call before.
+TEST_F(TraceLogTest, TheSizeLimitIsExceededOnlyOneByteOverIt) {
+  log_.SetSaveInterval(0);  // every record is followed by a save
+  ASSERT_EQ(log_.SetEnabled(true), S_OK);
+  size_t restSize = 0;
+  for (int overLimit : {-1, 0, 1}) {  // -1: measures the rest, without a limit
+    SCOPED_TRACE(overLimit);
+    size_t sizeWhileRunning = 0;
+    TraceCall(log_, "IKorvaneFan", "get_RPM", S_OK, {}, [&] {
+      sizeWhileRunning = Text().size();
+      if (overLimit >= 0) log_.SetSizeMax(int32_t(sizeWhileRunning + restSize) - overLimit);
+    });
+    if (overLimit < 0) restSize = Text().size() - sizeWhileRunning;
+    ASSERT_EQ(Text().size(), sizeWhileRunning + restSize);
+    EXPECT_EQ(log_.state(), overLimit > 0 ? TraceState::kSizeLimited : TraceState::kActive);
+  }
+}
+
 TEST_F(TraceLogTest, TheSizeLimitStopsTheLogAfterTheSaveThatFindsItTooBig) {
   log_.SetSizeMax(1000);
   log_.SetSaveInterval(0);  // every record is followed by a save
@@ -275,6 +355,11 @@ TEST_F(TraceLogTest, ThePendingCloseEndsTheFileAfterTheCloseRecord) {
   const auto methods = doc.root.Children("Method");  // complete without CloseFile
   ASSERT_EQ(methods.size(), 2u);
   EXPECT_EQ(methods.back()->Attribute("Name"), "Close");
+  TraceCall(log_, "IKorvaneFans", "get_Count");
+  EXPECT_EQ(Text(), text);
+  // Switching on again continues: no new file replaces the completed one.
+  EXPECT_EQ(log_.SetEnabled(true), S_OK);
+  EXPECT_TRUE(log_.IsEnabled());
   TraceCall(log_, "IKorvaneFans", "get_Count");
   EXPECT_EQ(Text(), text);
 }

@@ -8,6 +8,7 @@
 
 #include "diag/trace_log.h"
 #include "tests/diag_trace/trace_test_support.h"
+#include "tests/diag_trace/xml_checker.h"
 
 namespace korvane {
 namespace {
@@ -191,6 +192,29 @@ TEST(TracePath, TheStylesheetLineNamesAnExistingStylesheet) {
                                        Narrow(root.File(c.expected)) + "\"?>\r\n";
     EXPECT_EQ(text, "<?xml version=\"1.0\"?>\r\n" + line + "<TraceRecords/>\r\n");
   }
+}
+
+// A stylesheet path holding what would end the processing instruction or its
+// href is escaped; systems whose file names cannot hold those characters
+// skip the test.
+TEST(TracePath, TheStylesheetPathIsEscaped) {
+  testing::TempFolder folder;
+  const OleString stylesheet = folder.File("a?>b\"&.xsl");
+  HANDLE file = CreateFileW(stylesheet.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no such file name on this system";
+  CloseHandle(file);
+  CTraceLog log;
+  log.SetFileName(folder.File("calls"));
+  log.SetStylesheet(stylesheet);
+  ASSERT_EQ(log.Start(), S_OK);
+  log.CloseFile();
+  const auto doc = testing::ParseXml(testing::ReadWholeFile(folder.File("calls.xml")));
+  ASSERT_EQ(doc.processingInstructions.size(), 1u);
+  EXPECT_EQ(doc.processingInstructions[0], "xml-stylesheet type=\"text/xsl\" href=\"file:\\\\" +
+                                               Narrow(folder.File("a?&gt;b&quot;&amp;.xsl")) +
+                                               "\"");
+  EXPECT_EQ(doc.root.name, "TraceRecords");
 }
 
 }  // namespace

@@ -39,8 +39,9 @@ OleString FolderPart(const OleString& path);
 OleString CurrentDirectoryPath();
 
 // One traced call as an entry point makes it: the record opens, the
-// parameters are added while it records, the call "runs" (sets the status and
-// then `run`, which may write outputs), and the record closes.
+// parameters are added while it records, its start is written, the call
+// "runs" (sets the status and then `run`, which may write outputs), and the
+// record closes.
 template <class Run>
 HRESULT TraceCall(CTraceLog& log, const char* interfaceName, const char* memberName, HRESULT status,
                   std::initializer_list<TraceParam> params, Run run) {
@@ -49,6 +50,7 @@ HRESULT TraceCall(CTraceLog& log, const char* interfaceName, const char* memberN
   if (trace.active()) {
     for (const TraceParam& p : params) trace.Add(p);
   }
+  trace.WriteStart();
   hr = status;
   run();
   trace.Close();

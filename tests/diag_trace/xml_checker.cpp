@@ -12,6 +12,7 @@ class Reader {
 
   XmlDocument Document() {
     XmlDocument doc;
+    Characters();
     if (Peek("<?xml ")) {
       pos_ = text_.find("?>", pos_);
       if (pos_ == std::string_view::npos) Fail("unterminated declaration");
@@ -28,6 +29,33 @@ class Reader {
  private:
   [[noreturn]] void Fail(const std::string& what) const {
     throw XmlError(what + " at offset " + std::to_string(pos_));
+  }
+  // The whole text is UTF-8 of characters XML 1.0 allows: tab, LF, CR,
+  // U+0020-U+D7FF, U+E000-U+FFFD, U+10000-U+10FFFF.
+  void Characters() {
+    for (pos_ = 0; pos_ < text_.size();) {
+      const auto lead = static_cast<unsigned char>(text_[pos_]);
+      const int trail = lead < 0x80    ? 0
+                        : lead >= 0xF0 ? 3
+                        : lead >= 0xE0 ? 2
+                        : lead >= 0xC0 ? 1
+                                       : -1;
+      if (trail < 0 || pos_ + trail >= text_.size() + (trail == 0)) Fail("malformed UTF-8");
+      char32_t code = trail == 0 ? lead : lead & (0x3F >> trail);
+      for (int i = 1; i <= trail; ++i) {
+        const auto byte = static_cast<unsigned char>(text_[pos_ + i]);
+        if ((byte & 0xC0) != 0x80) Fail("malformed UTF-8");
+        code = (code << 6) | (byte & 0x3F);
+      }
+      static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+      if (code < kShortest[trail]) Fail("overlong UTF-8");
+      const bool allowed = code == 0x9 || code == 0xA || code == 0xD ||
+                           (code >= 0x20 && code <= 0xD7FF) || (code >= 0xE000 && code <= 0xFFFD) ||
+                           (code >= 0x10000 && code <= 0x10FFFF);
+      if (!allowed) Fail("character XML does not allow");
+      pos_ += trail + 1;
+    }
+    pos_ = 0;
   }
   bool Peek(std::string_view s) const { return text_.substr(pos_, s.size()) == s; }
   void Expect(std::string_view s) {

@@ -81,5 +81,22 @@ TEST_F(TraceThroughEntryPointsTest, RecordsExactlyTheTracedCalls) {
   EXPECT_EQ("Korvane: The driver is already initialized.", status.Attribute("Message"));
 }
 
+// A trace file that cannot be created fails Initialize with error
+// information naming the file and the system's reason.
+TEST_F(TraceThroughEntryPointsTest, AnUncreatableTraceFileIsNamedInTheError) {
+  const OleString file = folder_.File("missing/run1.xml");
+  const HRESULT hr =
+      Initialize(OLESTR(""), false, false,
+                 OLESTR("Simulate=true, DriverSetup=Trace=true, TraceName=missing/run1"));
+  ASSERT_EQ(HRESULT_FACILITY(hr), FACILITY_WIN32);
+  OLECHAR reason[256];
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                HRESULT_CODE(hr), 0, reason, 256, nullptr);
+  while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n')) --length;
+  ASSERT_GT(length, 0u);
+  EXPECT_EQ(TakeErrorInfo().description, OLESTR("Korvane: Cannot create the trace file ") + file +
+                                             OLESTR(": ") + OleString(reason, length));
+}
+
 }  // namespace
 }  // namespace korvane::testing

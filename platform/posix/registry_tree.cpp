@@ -28,6 +28,20 @@ std::u16string FoldName(std::u16string_view name) {
   return folded;
 }
 
+RegistryKey::~RegistryKey() {
+  std::vector<std::unique_ptr<RegistryKey>> doomed;
+  const auto adopt = [&doomed](RegistryKey& key) {
+    for (auto& entry : key.subKeys_) doomed.push_back(std::move(entry.second));
+    key.subKeys_.clear();
+  };
+  adopt(*this);
+  while (!doomed.empty()) {
+    std::unique_ptr<RegistryKey> key = std::move(doomed.back());
+    doomed.pop_back();
+    adopt(*key);
+  }  // each key is freed here without sub keys
+}
+
 RegistryKey* RegistryKey::FindSubKey(std::u16string_view name) const {
   const auto found = subKeys_.find(FoldName(name));
   return found == subKeys_.end() ? nullptr : found->second.get();

@@ -1,6 +1,7 @@
 #include "diag/trace_log.h"
 
 #include "diag/trace_clock.h"
+#include "diag/trace_note.h"
 #include "diag/trace_path.h"
 #include "diag/trace_text.h"
 
@@ -61,6 +62,11 @@ void CTraceLog::SetNamePrefix(OleString prefix) {
   namePrefix_ = std::move(prefix);
 }
 
+void CTraceLog::SetStartNote(OleString note) {
+  std::lock_guard lock(mutex_);
+  startNote_ = std::move(note);
+}
+
 void CTraceLog::Stop() {
   std::lock_guard lock(mutex_);
   state_ = TraceState::kStopped;
@@ -90,6 +96,7 @@ HRESULT CTraceLog::StartLocked() {
   filePath_ = std::move(path);
   scratch_.assign(kXmlDeclaration);
   if (!stylesheet.empty()) AppendStylesheetLine(scratch_, stylesheet);
+  if (!startNote_.empty()) AppendTraceNote(scratch_, startNote_);
   root_.StartElement(kRootElement);  // completed by the first record
   // The header goes to the file at once; records wait in the file's buffer
   // for the save check. A failed write is not reported.

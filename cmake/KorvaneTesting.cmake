@@ -1,6 +1,8 @@
-# korvane_test(<name> SOURCES ... [LIBS ...] [ENV VAR=value ...])
+# korvane_test(<name> [THREADS] SOURCES ... [LIBS ...] [ENV VAR=value ...])
 # One GoogleTest executable, registered with CTest as one test with a time
-# limit (KORVANE_TEST_TIMEOUT seconds). ENV entries become the test's
+# limit (KORVANE_TEST_TIMEOUT seconds). THREADS labels a suite that runs
+# threads of its own ("threads"): the test command runs those under
+# ThreadSanitizer. ENV entries become the test's
 # environment; tests that need more may also set the ENVIRONMENT property.
 #
 # On the Windows build CTest runs each test program through the
@@ -58,12 +60,15 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
 endif()
 
 function(korvane_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "THREADS" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gtest)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} korvane_test_support GTest::gtest_main GTest::gtest)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT ${KORVANE_TEST_TIMEOUT})
+  if(ARG_THREADS)
+    set_tests_properties(${name} PROPERTIES LABELS threads)
+  endif()
   if(ARG_ENV)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
   endif()

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Builds and tests both builds: native Linux, then Windows x64 cross-built with
-# MinGW-w64 and tested under Wine. Warnings are errors in both.
-# Exits non-zero when either build or any of its tests fails.
+# MinGW-w64 and tested under Wine. Warnings are errors in both. Then, with
+# clang, the Linux suite and the fuzzers under AddressSanitizer and
+# UndefinedBehaviorSanitizer (build/asan; each fuzzer runs
+# KORVANE_FUZZ_SECONDS, default 20) and the threaded suites under
+# ThreadSanitizer (build/tsan); any sanitizer report fails its test.
+# Exits non-zero when any build or any of its tests fails.
 #
 # Environment: KORVANE_BUILD_ROOT (default <repo>/build), KORVANE_JOBS
 # (default: number of processors), KORVANE_BUILD_TYPE (default Release).
@@ -38,24 +42,42 @@ run_phase() {
   return "$status"
 }
 
-# build_and_test <name> <cmake configure options...>
+# Sanitizer reports end the program with a failure; the leak checker runs.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1:strict_string_checks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+
+# build_and_test <name> <label> <cmake configure options...>: with a label,
+# builds and runs only the tests that carry it.
 build_and_test() {
-  local name=$1
-  shift
+  local name=$1 label=$2
+  shift 2
   local dir=$build_root/$name
+  local targets=() select=()
   run_phase "$name configure" \
     cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" -DKORVANE_WERROR=ON \
-    "${launcher[@]}" "$@" &&
-    run_phase "$name build" cmake --build "$dir" -j "$jobs" &&
+    "${launcher[@]}" "$@" || return
+  if [[ -n $label ]]; then
+    select=(-L "$label")
+    # CTest names each test after its program's target.
+    mapfile -t targets < <(ctest --test-dir "$dir" -N -L "$label" | sed -n 's/^ *Test *#[0-9]*: //p')
+    targets=(--target "${targets[@]}")
+  fi
+  run_phase "$name build" cmake --build "$dir" -j "$jobs" "${targets[@]}" &&
     run_phase "$name test" \
-      ctest --test-dir "$dir" -j "$jobs" --output-on-failure --no-tests=error
+      ctest --test-dir "$dir" -j "$jobs" --output-on-failure --no-tests=error "${select[@]}"
 }
 
-build_and_test linux || true
-build_and_test windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" || true
+clang=(-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DKORVANE_BUILD_BENCH=OFF)
+build_and_test linux "" || true
+build_and_test windows "" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" || true
+build_and_test asan "" "${clang[@]}" -DKORVANE_SANITIZE=address,undefined || true
+build_and_test tsan threads "${clang[@]}" -DKORVANE_SANITIZE=thread || true
 
 echo "=== summary"
 printf '  %s\n' "${summary[@]}"
+# Information only: the tests' share of the code, which should stay at most a third.
+echo "  $("$root/tools/test_share.sh" || echo "test share: not measured")"
 if ((${#failed[@]} > 0)); then
   echo "FAILED: ${failed[*]}"
   exit 1

@@ -6,6 +6,16 @@ void ChassisState::Reset() {
   model = ChassisModel{};
   record = CallRecord{};
   injected.Clear();
+  hooks = {};
+}
+
+void ChassisState::RunHook(Operation op) {
+  Hook hook;
+  {
+    std::lock_guard lock(mutex);
+    hook = hooks[static_cast<size_t>(op)];
+  }
+  if (hook.function != nullptr) hook.function(hook.context);
 }
 
 ChassisState& TheChassis() {

@@ -3,6 +3,7 @@
 // injected results and the instance and session counts.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <mutex>
 
@@ -21,9 +22,19 @@ struct ChassisState {
   uint32_t open_sessions = 0;
   uint32_t next_instance = 1;
   uint32_t next_session = 1;
+  // The hook each operation runs before it takes the lock, if any.
+  struct Hook {
+    CallHook function = nullptr;
+    void* context = nullptr;
+  };
+  std::array<Hook, static_cast<size_t>(Operation::kCount)> hooks{};
 
   // Back to power-on; the instances and their sessions live on.
   void Reset();
+
+  // Runs op's hook, if one is set. Called without the lock held, so that a
+  // hook may block until another thread releases it.
+  void RunHook(Operation op);
 
   template <typename... Args>
   void Record(Operation op, const Args&... args) {

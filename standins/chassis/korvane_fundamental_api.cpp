@@ -22,12 +22,13 @@ using korvane::virtual_chassis::TheChassis;
 
 constexpr int32_t kSuccess = Korvane_Fundamental_StatusSuccess;
 
-// Runs one operation under the chassis lock: records the call, answers an
-// injected result if there is one, and otherwise samples the alarms and lets
-// `body` answer from the chassis.
+// Runs one operation: its hook first, then under the chassis lock records
+// the call, answers an injected result if there is one, and otherwise
+// samples the alarms and lets `body` answer from the chassis.
 template <typename Result, typename Body, typename... Args>
 Result Run(Operation op, Body&& body, const Args&... args) {
   ChassisState& chassis = TheChassis();
+  chassis.RunHook(op);
   std::lock_guard lock(chassis.mutex);
   chassis.Record(op, args...);
   if (const auto injected = chassis.injected.Take(op)) return static_cast<Result>(*injected);

@@ -49,6 +49,11 @@ void InjectResult(Operation op, int32_t result, int32_t times) {
   Control([&](ChassisState& chassis) { chassis.injected.Inject(op, result, times); });
 }
 
+void SetCallHook(Operation op, CallHook hook, void* context) {
+  if (op < Operation::kConstruct || op >= Operation::kCount) return;
+  Control([&](ChassisState& chassis) { chassis.hooks[static_cast<size_t>(op)] = {hook, context}; });
+}
+
 void ClearInjectedResults() {
   Control([](ChassisState& chassis) { chassis.injected.Clear(); });
 }

@@ -110,6 +110,13 @@ KORVANE_FUNDAMENTAL_EXPORT void InjectResult(Operation op, int32_t result, int32
 // Removes every injected result.
 KORVANE_FUNDAMENTAL_EXPORT void ClearInjectedResults();
 
+// A function that an operation (other than construction and destruction) calls first, on the
+// caller's thread and outside the chassis's lock: it may block until released, or throw (such as
+// std::bad_alloc), and the throw leaves the operation unrecorded and unrun.
+using CallHook = void (*)(void* context);
+// Sets op's hook (null removes it); Reset removes every hook.
+KORVANE_FUNDAMENTAL_EXPORT void SetCallHook(Operation op, CallHook hook, void* context);
+
 // --- Call record -------------------------------------------------------------
 
 // Number of recorded calls.

@@ -14,6 +14,7 @@
 #include "diag/member_record.h"
 #include "faces_fixture.h"
 #include "platform/critical_section.h"
+#include "tests/support/temp_folder.h"
 
 namespace korvane::testing {
 namespace {
@@ -104,12 +105,9 @@ TEST_F(SystemClockTest, TheReferenceClockAlarmLatchesAChangeAndReadsOne) {
 
 TEST_F(SystemClockTest, TraceEnabledTwiceKeepsOneTraceFile) {
   namespace fs = std::filesystem;
-  const fs::path folder =
-      fs::temp_directory_path() / ("korvane_faces_trace_" + std::to_string(GetCurrentProcessId()));
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  const OleString options =
-      OLESTR("Simulate=true, DriverSetup=TraceName=") + AnsiToOle((folder / "calls").string());
+  const TempFolder temp;
+  const fs::path folder = temp.fsPath();
+  const OleString options = OLESTR("Simulate=true, DriverSetup=TraceName=") + temp.File("calls");
   ASSERT_EQ(S_OK, Initialize(OLESTR(""), false, false, options.c_str()));
 
   VARIANT_BOOL enabled = 5;
@@ -139,7 +137,6 @@ TEST_F(SystemClockTest, TraceEnabledTwiceKeepsOneTraceFile) {
   // Both records are in it: the second switch-on resumed the first file.
   EXPECT_NE(std::string::npos, content.find("\"get_SerialNumber\""));
   EXPECT_NE(std::string::npos, content.find("\"get_Uptime\""));
-  fs::remove_all(folder);
 }
 
 // The members check their out-pointers and their order of checks

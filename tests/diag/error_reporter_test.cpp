@@ -6,9 +6,15 @@
 #include <string>
 
 #include "diag/hresult_error.h"
+#include "tests/support/error_info.h"
+#include "tests/support/text.h"
 
 namespace korvane {
 namespace {
+
+using testing::ErrorText;
+using testing::Narrow;
+using testing::TakeErrorText;
 
 // Class ids used only by these tests: one gets a ProgID in the registry, the
 // other never does.
@@ -59,42 +65,6 @@ class ProgIdRegistration {
   bool ok_ = false;
 };
 
-std::string Narrow(OleStringView text) {
-  return OleToAnsi(text);
-}
-
-// Converts and frees a BSTR handed out by an error object.
-std::string TakeBstr(BSTR text) {
-  std::string narrow = Narrow(BstrView(text));
-  SysFreeString(text);
-  return narrow;
-}
-
-// The thread's error information, taken (and so cleared) by GetErrorInfo.
-struct ThreadError {
-  bool present = false;
-  GUID interfaceId{};
-  std::string source;
-  std::string description;
-  std::string helpFile;
-  DWORD helpContext = 0;
-};
-
-ThreadError TakeThreadError() {
-  ThreadError error;
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || info == nullptr) return error;
-  error.present = true;
-  BSTR text = nullptr;
-  info->GetGUID(&error.interfaceId);
-  if (SUCCEEDED(info->GetSource(&text))) error.source = TakeBstr(text);
-  if (SUCCEEDED(info->GetDescription(&text))) error.description = TakeBstr(text);
-  if (SUCCEEDED(info->GetHelpFile(&text))) error.helpFile = TakeBstr(text);
-  info->GetHelpContext(&error.helpContext);
-  info->Release();
-  return error;
-}
-
 class ErrorReporterTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -125,7 +95,7 @@ TEST_F(ErrorReporterTest, EveryEntryRecordsItsStatusHelpAndInterface) {
     SCOPED_TRACE(entry.id);
     const HRESULT expected = entry.status == S_OK ? DISP_E_EXCEPTION : entry.status;
     EXPECT_EQ(reporter_.ReportErrorV(entry.id, inserts), expected);
-    const ThreadError error = TakeThreadError();
+    const ErrorText error = TakeErrorText();
     ASSERT_TRUE(error.present);
     EXPECT_TRUE(IsEqualGUID(error.interfaceId, kSystemIid));
     EXPECT_EQ(error.description.rfind("Korvane: ", 0), 0u);
@@ -143,12 +113,12 @@ TEST_F(ErrorReporterTest, SourceIsTheProgIdRegisteredForTheDriverClass) {
   CKorvaneErrorReporter registered(kRegisteredClass, contexts_);
 
   registered.ReportNotInitialized();
-  EXPECT_EQ(TakeThreadError().source, "Korvane.ReporterTest.1");
+  EXPECT_EQ(TakeErrorText().source, "Korvane.ReporterTest.1");
   registered.ReportCustomError(E_FAIL, OLESTR("custom"));
-  EXPECT_EQ(TakeThreadError().source, "Korvane.ReporterTest.1");
+  EXPECT_EQ(TakeErrorText().source, "Korvane.ReporterTest.1");
 
   reporter_.ReportNotInitialized();
-  const ThreadError unregistered = TakeThreadError();
+  const ErrorText unregistered = TakeErrorText();
   EXPECT_TRUE(unregistered.present);
   EXPECT_EQ(unregistered.source, "");
 }
@@ -156,24 +126,24 @@ TEST_F(ErrorReporterTest, SourceIsTheProgIdRegisteredForTheDriverClass) {
 TEST_F(ErrorReporterTest, AdditionalInformationFollowsAfterALineBreakOnlyWhenNotEmpty) {
   EXPECT_EQ(reporter_.ReportErrorWithInfo(kMsgUnexpectedResponse, OLESTR("method:System.Uptime")),
             E_IVI_UNEXPECTED_RESPONSE);
-  EXPECT_EQ(TakeThreadError().description,
+  EXPECT_EQ(TakeErrorText().description,
             "Korvane: Unexpected response from the instrument.\r\nmethod:System.Uptime");
 
   for (const OLECHAR* empty : {static_cast<const OLECHAR*>(nullptr), OLESTR("")}) {
     reporter_.ReportErrorWithInfo(kMsgModelNotSupported, empty, {OLESTR("TriggerBus")});
-    const ThreadError error = TakeThreadError();
+    const ErrorText error = TakeErrorText();
     EXPECT_EQ(error.description,
               "Korvane: Instrument model does not support this feature: TriggerBus.");
   }
   reporter_.ReportNotInitialized(AdditionalInfo(OLESTR("while opening")));
-  EXPECT_EQ(TakeThreadError().description,
+  EXPECT_EQ(TakeErrorText().description,
             "Korvane: A connection to the instrument has not been established.\r\nwhile opening");
 }
 
 TEST_F(ErrorReporterTest, FormattedMessageIsTrimmedAtBothEnds) {
   reporter_.ReportChassisError(OLESTR("fault"), OLESTR("0xbffa4002"),
                                OLESTR("Fans.Alarm.Clear \t\r\n"));
-  EXPECT_EQ(TakeThreadError().description,
+  EXPECT_EQ(TakeErrorText().description,
             "Korvane: Chassis returned an error fault (0xbffa4002): method Fans.Alarm.Clear");
 }
 
@@ -181,7 +151,7 @@ TEST_F(ErrorReporterTest, WarningSetsErrorInformationAndReturnsSuccess) {
   const HRESULT status = reporter_.WarnIdQueryNotSupported();
   EXPECT_EQ(status, 0x00047065);
   EXPECT_TRUE(SUCCEEDED(status));
-  const ThreadError error = TakeThreadError();
+  const ErrorText error = TakeErrorText();
   EXPECT_TRUE(error.present);
   EXPECT_EQ(error.description, "Korvane: ID Query is not supported by this instrument.");
 }
@@ -200,7 +170,7 @@ TEST_F(ErrorReporterTest, UnformattableIdsReportTheInternalError) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
     EXPECT_EQ(reporter_.ReportError(c.id, c.inserts), DISP_E_EXCEPTION);
-    const ThreadError error = TakeThreadError();
+    const ErrorText error = TakeErrorText();
     EXPECT_EQ(error.description, InternalError(c.id, c.reason));
     EXPECT_TRUE(IsEqualGUID(error.interfaceId, GUID_NULL));
     EXPECT_EQ(error.helpContext, 0u);
@@ -211,22 +181,22 @@ TEST_F(ErrorReporterTest, UnformattableIdsReportTheInternalError) {
 TEST_F(ErrorReporterTest, CustomErrorCarriesItsStatusAndNoInterface) {
   EXPECT_EQ(reporter_.ReportCustomError(E_IVI_RESET_FAILED, OLESTR("free text")),
             E_IVI_RESET_FAILED);
-  ThreadError error = TakeThreadError();
+  ErrorText error = TakeErrorText();
   EXPECT_EQ(error.description, "free text");
   EXPECT_TRUE(IsEqualGUID(error.interfaceId, GUID_NULL));
   EXPECT_EQ(error.helpFile, "");
   EXPECT_EQ(reporter_.ReportCustomError(S_OK, nullptr), DISP_E_EXCEPTION);
-  EXPECT_EQ(TakeThreadError().description, "");
+  EXPECT_EQ(TakeErrorText().description, "");
 }
 
 TEST_F(ErrorReporterTest, IoErrorsTakeThePendingDescription) {
   reporter_.ReportCustomError(E_FAIL, OLESTR("VISA: timeout expired"));
   EXPECT_EQ(reporter_.ReportIoTimeout(OLESTR("read")), E_KORVANE_IO_TIMEOUT);
-  EXPECT_EQ(TakeThreadError().description,
+  EXPECT_EQ(TakeErrorText().description,
             "Korvane: I/O timeout error: read.\r\nVISA: timeout expired");
 
   EXPECT_EQ(reporter_.ReportIoError(OLESTR("write")), E_KORVANE_IO_GENERAL);
-  EXPECT_EQ(TakeThreadError().description, "Korvane: I/O error: write.");
+  EXPECT_EQ(TakeErrorText().description, "Korvane: I/O error: write.");
 }
 
 TEST_F(ErrorReporterTest, ReportingOutsideACallRaisesEFail) {
@@ -342,7 +312,7 @@ TEST_F(ErrorReporterTest, PerKindOperationsFillTheirInserts) {
   for (const KindCase& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.report(reporter_), c.status);
-    EXPECT_EQ(TakeThreadError().description, c.description);
+    EXPECT_EQ(TakeErrorText().description, c.description);
   }
 
   struct InvalidCase {
@@ -385,7 +355,7 @@ TEST_F(ErrorReporterTest, PerKindOperationsFillTheirInserts) {
   for (const InvalidCase& c : invalidCases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.report(reporter_), E_IVI_INVALID_VALUE);
-    EXPECT_EQ(TakeThreadError().description, c.description);
+    EXPECT_EQ(TakeErrorText().description, c.description);
   }
 }
 
@@ -435,7 +405,7 @@ TEST_F(ErrorReporterTest, OperationsWithoutInsertsReportTheirEntry) {
     const MessageEntry* entry = FindMessage(c.id);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(c.report(reporter_), entry->status);
-    EXPECT_EQ(TakeThreadError().description, Narrow(OleView(entry->text)));
+    EXPECT_EQ(TakeErrorText().description, Narrow(OleView(entry->text)));
   }
 }
 

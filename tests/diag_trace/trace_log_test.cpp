@@ -171,7 +171,7 @@ TEST_F(TraceLogTest, AFailedCallTracesTheThreadsErrorMessageAndLeavesIt) {
   for (const auto& c : cases) {
     if (c.errorInfo) testing::SetThreadError(Wide(message));
     TraceCall(log_, "IKorvaneTemperatureSensors", "get_Name", c.status);
-    EXPECT_EQ(testing::TakeThreadErrorDescription(), c.errorInfo ? message : "(none)");
+    EXPECT_EQ(testing::TakeErrorDescription(), c.errorInfo ? message : "(none)");
   }
   log_.CloseFile();
   const auto doc = Document();

@@ -8,27 +8,11 @@
 #include "diag/method_trace.h"
 #include "platform/ole_string.h"
 #include "platform/win32.h"
+#include "tests/support/error_info.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/text.h"
 
 namespace korvane::testing {
-
-// A new, empty folder under the system's temporary folder, removed with
-// everything in it at the end of the test.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;  // would remove the folder twice
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const OleString& path() const { return path_; }
-  // path() and `name` joined by the system's separator; a '/' in `name`
-  // becomes that separator too.
-  OleString File(const char* name) const;
-
- private:
-  OleString path_;
-  OLECHAR separator_;
-};
 
 // Makes a folder the current directory for a test and restores the previous
 // one afterwards.
@@ -42,9 +26,6 @@ class CurrentDirectory {
  private:
   OleString previous_;
 };
-
-OleString Wide(const char* ascii);
-std::string Narrow(const OleString& text);
 
 // The file's bytes; empty when it cannot be read. Opened shared, so a file
 // the log still has open can be read.
@@ -78,11 +59,5 @@ inline HRESULT TraceCall(CTraceLog& log, const char* interfaceName, const char* 
                          HRESULT status = S_OK, std::initializer_list<TraceParam> params = {}) {
   return TraceCall(log, interfaceName, memberName, status, params, [] {});
 }
-
-// Sets the thread's error information to a new object with this description.
-void SetThreadError(const OleString& description);
-// The thread's error description (taking the error information), or
-// "(none)".
-std::string TakeThreadErrorDescription();
 
 }  // namespace korvane::testing

@@ -2,23 +2,6 @@
 
 namespace korvane::testing {
 
-ErrorRecord TakeErrorInfo() {
-  ErrorRecord record;
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.GetAddressOf()) != S_OK || !info) return record;
-  record.present = true;
-  info->GetGUID(&record.interfaceId);
-  ScopedBstr source, description, helpFile;
-  info->GetSource(source.Receive());
-  info->GetDescription(description.Receive());
-  info->GetHelpFile(helpFile.Receive());
-  info->GetHelpContext(&record.helpContext);
-  record.source = OleString(BstrView(source.Get()));
-  record.description = OleString(BstrView(description.Get()));
-  record.helpFile = OleString(BstrView(helpFile.Get()));
-  return record;
-}
-
 ComPtr<IIviDriver> CreateDriver() {
   ComPtr<IClassFactory> factory;
   EXPECT_EQ(S_OK, GetClassObject(kClsidKorvane, IID_IClassFactory, factory.GetVoidAddressOf()));

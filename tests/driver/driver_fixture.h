@@ -1,7 +1,6 @@
 #pragma once
 // What the driver tests share: a driver object created through its class
-// object, as a client creates it, on a freshly reset virtual chassis; and the
-// thread's error information read back as plain values.
+// object, as a client creates it, on a freshly reset virtual chassis.
 
 #include <gtest/gtest.h>
 
@@ -16,19 +15,9 @@
 #include "platform/ole_string.h"
 #include "platform/scoped_bstr.h"
 #include "platform/win32.h"
+#include "tests/support/error_info.h"
 
 namespace korvane::testing {
-
-// The thread's COM error information, taken (and so cleared) when read.
-struct ErrorRecord {
-  bool present = false;
-  GUID interfaceId{};
-  OleString source;
-  OleString description;
-  OleString helpFile;
-  DWORD helpContext = 0;
-};
-ErrorRecord TakeErrorInfo();
 
 // A driver created through DllGetClassObject's class factory.
 ComPtr<IIviDriver> CreateDriver();

@@ -1,29 +1,13 @@
 // Two threads calling one driver object: members never overlap, and each
 // thread sees only its own error information.
 
-#include <thread>
-
 #include "driver_fixture.h"
+#include "tests/support/com_thread.h"
 
 namespace korvane::testing {
 namespace {
 
 namespace vc = virtual_chassis;
-
-// Each thread enters COM for itself, as a client thread would.
-class ComThread {
- public:
-  explicit ComThread(std::function<void()> body)
-      : thread_([body = std::move(body)] {
-          HRESULT entered = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-          body();
-          if (SUCCEEDED(entered)) CoUninitialize();
-        }) {}
-  ~ComThread() { thread_.join(); }
-
- private:
-  std::thread thread_;
-};
 
 TEST_F(DriverTest, MembersOfOneObjectNeverOverlap) {
   // Initialize and Close each make a run of chassis calls that starts with the

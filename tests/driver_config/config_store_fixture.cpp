@@ -1,6 +1,5 @@
 #include "config_store_fixture.h"
 
-#include <fstream>
 #include <ostream>
 
 #include "standins/ivi_config/in_process_registration.h"
@@ -18,50 +17,26 @@ void PrintTo(const OperationFlags& flags, std::ostream* out) {
 }  // namespace korvane
 
 namespace korvane::testing {
-namespace {
-
-OleString ToOle(const std::filesystem::path& path) {
-  const std::u16string text = path.u16string();
-  return OleString(text.begin(), text.end());
-}
-
-const OleString& ProcessDefaultVariable() {
-  static const OleString name = AnsiToOle(ivi_config::kProcessDefaultVariable);
-  return name;
-}
-
-}  // namespace
 
 void ConfigStoreTest::SetUp() {
   DriverTest::SetUp();
   ASSERT_EQ(S_OK, ivi_config::RegisterConfigStoreClass(&cookie_));
   registered_ = true;
-  // One folder per process and test: test programs of several builds may run
-  // at the same time.
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder_ = std::filesystem::temp_directory_path() /
-            ("korvane_driver_config_" + std::to_string(GetCurrentProcessId()) + "_" +
-             test->test_suite_name() + "_" + test->name());
-  std::filesystem::remove_all(folder_);
-  std::filesystem::create_directories(folder_);
 }
 
 void ConfigStoreTest::TearDown() {
-  SetEnvironmentVariableW(ProcessDefaultVariable().c_str(), nullptr);
+  processDefault_.reset();
   RemoveConfigServer();
-  std::error_code ignored;
-  std::filesystem::remove_all(folder_, ignored);
   DriverTest::TearDown();
 }
 
 void ConfigStoreTest::UseStore(std::string_view text) {
-  const std::filesystem::path file = folder_ / "store.ini";
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-  SetProcessDefaultLocation(file);
+  folder_.Write("store.ini", text);
+  SetProcessDefaultLocation(folder_.File("store.ini"));
 }
 
 void ConfigStoreTest::UseMissingStore() {
-  SetProcessDefaultLocation(folder_ / "missing.ini");
+  SetProcessDefaultLocation(folder_.File("missing.ini"));
 }
 
 void ConfigStoreTest::RemoveConfigServer() {
@@ -70,8 +45,9 @@ void ConfigStoreTest::RemoveConfigServer() {
   registered_ = false;
 }
 
-void ConfigStoreTest::SetProcessDefaultLocation(const std::filesystem::path& file) {
-  ASSERT_TRUE(SetEnvironmentVariableW(ProcessDefaultVariable().c_str(), ToOle(file).c_str()));
+void ConfigStoreTest::SetProcessDefaultLocation(const OleString& file) {
+  if (processDefault_) return processDefault_->Set(file);
+  processDefault_ = std::make_unique<ScopedEnvironment>(ivi_config::kProcessDefaultVariable, file);
 }
 
 Korvane& ConfigStoreTest::Object() {

@@ -3,13 +3,15 @@
 // in this process, and a store file per test, written to a temporary folder
 // and named by the store's process-default location.
 
-#include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "driver/korvane.h"
 #include "driver/operation_flags.h"
 #include "tests/driver/driver_fixture.h"
+#include "tests/support/environment.h"
+#include "tests/support/temp_folder.h"
 
 namespace korvane {
 // Readable operation flags in failure messages.
@@ -40,9 +42,10 @@ class ConfigStoreTest : public DriverTest {
   ComPtr<IIviDriverOperation> Operation();
 
  private:
-  void SetProcessDefaultLocation(const std::filesystem::path& file);
+  void SetProcessDefaultLocation(const OleString& file);
 
-  std::filesystem::path folder_;
+  TempFolder folder_;
+  std::unique_ptr<ScopedEnvironment> processDefault_;
   DWORD cookie_ = 0;
   bool registered_ = false;
 };

@@ -6,13 +6,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
-#include <memory>
-#include <optional>
 
 #include "diag/call_context.h"
 #include "diag/error_reporter.h"
 #include "diag/trace_log.h"
 #include "driver/option_string.h"
+#include "tests/support/error_info.h"
 
 namespace korvane {
 namespace {
@@ -31,26 +30,7 @@ class InitializeCall : public ICallContextProvider {
                        OLESTR("IIviDriver.Initialize")};
 };
 
-struct ReleaseErrorInfo {
-  void operator()(IErrorInfo* info) const { info->Release(); }
-};
-struct FreeBstr {
-  void operator()(OLECHAR* text) const { SysFreeString(text); }
-};
-
-// The description of the thread's error information, which is taken and
-// cleared; none when no error was reported.
-std::optional<OleString> TakeErrorDescription() {
-  IErrorInfo* raw = nullptr;
-  if (GetErrorInfo(0, &raw) != S_OK || raw == nullptr) return std::nullopt;
-  const std::unique_ptr<IErrorInfo, ReleaseErrorInfo> info(raw);
-  BSTR description = nullptr;
-  if (FAILED(info->GetDescription(&description))) return std::nullopt;
-  const std::unique_ptr<OLECHAR, FreeBstr> owned(description);
-  return description ? OleString(description) : OleString();
-}
-
-class OptionStringTest : public testing::Test {
+class OptionStringTest : public ::testing::Test {
  protected:
   void SetUp() override { SetErrorInfo(0, nullptr); }
 
@@ -72,12 +52,12 @@ struct FlagCase {
   OperationFlags expected;
 };
 
-class OptionFlagsTest : public OptionStringTest, public testing::WithParamInterface<FlagCase> {};
+class OptionFlagsTest : public OptionStringTest, public ::testing::WithParamInterface<FlagCase> {};
 
 TEST_P(OptionFlagsTest, SetsTheNamedFlags) {
   ASSERT_EQ(ProcessOptionString(target, GetParam().options), S_OK);
   EXPECT_EQ(flags, GetParam().expected);
-  EXPECT_EQ(TakeErrorDescription(), std::nullopt);
+  EXPECT_FALSE(korvane::testing::TakeErrorInfo().present);
 }
 
 constexpr OperationFlags kSimulating{.simulate = true};
@@ -85,7 +65,7 @@ constexpr OperationFlags kDefaults{};
 
 INSTANTIATE_TEST_SUITE_P(
     Options, OptionFlagsTest,
-    testing::Values(
+    ::testing::Values(
         FlagCase{OLESTR(""), kDefaults}, FlagCase{OLESTR("Simulate=true"), kSimulating},
         FlagCase{OLESTR(" Simulate = true "), kSimulating},
         FlagCase{OLESTR("SIMULATE=TRUE"), kSimulating},
@@ -118,22 +98,21 @@ struct FailureCase {
 };
 
 class OptionFailureTest : public OptionStringTest,
-                          public testing::WithParamInterface<FailureCase> {};
+                          public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(OptionFailureTest, ReportsAndLeavesTheFlags) {
   EXPECT_EQ(ProcessOptionString(target, GetParam().options), GetParam().status);
-  const std::optional<OleString> description = TakeErrorDescription();
-  if (GetParam().description) {
-    EXPECT_EQ(description, OleString(GetParam().description));
-  } else {
-    EXPECT_EQ(description, std::nullopt);
+  const korvane::testing::ErrorRecord error = korvane::testing::TakeErrorInfo();
+  EXPECT_EQ(error.present, GetParam().description != nullptr);
+  if (error.present) {
+    EXPECT_EQ(error.description, OleString(GetParam().description));
   }
   EXPECT_EQ(flags, kDefaults);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Options, OptionFailureTest,
-    testing::Values(
+    ::testing::Values(
         FailureCase{OLESTR("Simulate=yes"), kBadOptionValue,
                     OLESTR("Korvane: The yes value in the option string is unknown.")},
         FailureCase{OLESTR("Cache =  Maybe Not "), kBadOptionValue,
@@ -169,7 +148,7 @@ struct KeywordCase {
 };
 
 class DriverSetupKeywordTest : public OptionStringTest,
-                               public testing::WithParamInterface<KeywordCase> {};
+                               public ::testing::WithParamInterface<KeywordCase> {};
 
 TEST_P(DriverSetupKeywordTest, SplitsTheTailFromTheOptions) {
   const NameValueTable earlierItems{{OLESTR("model"), OLESTR("earlier")}};
@@ -187,7 +166,7 @@ TEST_P(DriverSetupKeywordTest, SplitsTheTailFromTheOptions) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, DriverSetupKeywordTest,
-    testing::Values(
+    ::testing::Values(
         KeywordCase{OLESTR("Simulate=true, DriverSetup= Model=Q7730A, TraceName=run1"),
                     OLESTR(" Model=Q7730A, TraceName=run1"),
                     {{OLESTR("simulate"), OLESTR("true")}}},
@@ -261,7 +240,7 @@ struct ItemsCase {
 };
 
 class DriverSetupItemsTest : public OptionStringTest,
-                             public testing::WithParamInterface<ItemsCase> {};
+                             public ::testing::WithParamInterface<ItemsCase> {};
 
 TEST_P(DriverSetupItemsTest, SetTheTraceSettingsAndModel) {
   const ItemsCase& item = GetParam();
@@ -281,7 +260,7 @@ constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 
 INSTANTIATE_TEST_SUITE_P(
     Items, DriverSetupItemsTest,
-    testing::Values(
+    ::testing::Values(
         ItemsCase{OLESTR(""), OLESTR(""), OLESTR(""), 1000000, false, 10, 1, OLESTR("")},
         ItemsCase{OLESTR("TraceName=run1, TraceTransform=my.xslt, TraceSizeMax=5000, "
                          "TraceArray=true, TraceArraySizeMax=20, TraceSaveInterval=3, "
@@ -314,18 +293,18 @@ struct TraceCase {
   bool requestedAfter;
 };
 
-class TraceItemTest : public OptionStringTest, public testing::WithParamInterface<TraceCase> {};
+class TraceItemTest : public OptionStringTest, public ::testing::WithParamInterface<TraceCase> {};
 
 TEST_P(TraceItemTest, SetsOrWithdrawsTheStartRequest) {
   trace.SetStartRequest(GetParam().requested);
   EXPECT_EQ(ProcessDriverSetup(target, GetParam().text), GetParam().status);
   EXPECT_EQ(trace.enabled(), GetParam().requestedAfter);
   EXPECT_EQ(trace.state(), TraceState::kStopped);
-  EXPECT_EQ(TakeErrorDescription(), std::nullopt);
+  EXPECT_FALSE(korvane::testing::TakeErrorInfo().present);
 }
 
 INSTANTIATE_TEST_SUITE_P(Items, TraceItemTest,
-                         testing::Values(TraceCase{false, OLESTR("Trace=false"), S_OK, false},
+                         ::testing::Values(TraceCase{false, OLESTR("Trace=false"), S_OK, false},
                                          TraceCase{false, OLESTR("Trace=true"), S_OK, true},
                                          TraceCase{false, OLESTR("trace=VI_TRUE"), S_OK, true},
                                          TraceCase{true, OLESTR("Trace=true"), S_OK, true},

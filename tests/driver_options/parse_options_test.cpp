@@ -8,16 +8,19 @@
 #include <vector>
 
 #include "driver/option_string.h"
+#include "tests/support/text.h"
 
 namespace korvane {
 namespace {
+
+using testing::Narrow;
 
 struct ParseCase {
   const OLECHAR* text;
   std::vector<std::pair<OleString, OleString>> pairs;
 };
 
-class ParseOptionsTest : public testing::TestWithParam<ParseCase> {};
+class ParseOptionsTest : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseOptionsTest, FindsEachPairTrimmed) {
   NameValueTable table;
@@ -27,7 +30,7 @@ TEST_P(ParseOptionsTest, FindsEachPairTrimmed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Grammar, ParseOptionsTest,
-    testing::Values(
+    ::testing::Values(
         ParseCase{OLESTR(""), {}}, ParseCase{OLESTR("Simulate"), {}}, ParseCase{OLESTR(",,,"), {}},
         ParseCase{OLESTR("=true"), {}}, ParseCase{OLESTR("a=b"), {{OLESTR("a"), OLESTR("b")}}},
         ParseCase{OLESTR(" \tSimulate \t= \ttrue \t"), {{OLESTR("Simulate"), OLESTR("true")}}},
@@ -45,10 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Every text up to six characters over an alphabet that covers the grammar
 // gives the pairs that a regular-expression search finds.
-std::string Narrow(const OleString& text) {
-  return std::string(text.begin(), text.end());
-}
-
 std::string TrimmedNarrow(const std::string& text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};

@@ -34,9 +34,8 @@ class ConfigServer : public testing::Test {
 
   HRESULT Deserialize(const std::filesystem::path& file) {
     const OleString location = ToOle(file);
-    OwnedBstr text;
-    *text.Put() = SysAllocStringLen(location.data(), static_cast<UINT>(location.size()));
-    return store_->Deserialize(text.get());
+    const ScopedBstr text(location.data(), static_cast<UINT>(location.size()));
+    return store_->Deserialize(text.Get());
   }
   void LoadSample() { ASSERT_EQ(Deserialize(folder_.Write("sample.ini", kSampleStore)), S_OK); }
 
@@ -44,20 +43,20 @@ class ConfigServer : public testing::Test {
     ComRef<IIviDriverSessionCollection> sessions;
     EXPECT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
     ComRef<IIviDriverSession> session;
-    EXPECT_EQ(sessions->get_ItemByName(OwnedBstr(name).get(), session.Put()), S_OK) << name;
+    EXPECT_EQ(sessions->get_ItemByName(Bstr(name).Get(), session.Put()), S_OK) << name;
     return session;
   }
   ComRef<IIviSoftwareModule> Module(std::string_view name) {
     ComRef<IIviSoftwareModuleCollection> modules;
     EXPECT_EQ(store_->get_SoftwareModules(modules.Put()), S_OK);
     ComRef<IIviSoftwareModule> module;
-    EXPECT_EQ(modules->get_ItemByName(OwnedBstr(name).get(), module.Put()), S_OK) << name;
+    EXPECT_EQ(modules->get_ItemByName(Bstr(name).Get(), module.Put()), S_OK) << name;
     return module;
   }
   template <class Collection, class Item>
   static ComRef<Item> ByName(Collection* collection, std::string_view name) {
     ComRef<Item> item;
-    EXPECT_EQ(collection->get_ItemByName(OwnedBstr(name).get(), item.Put()), S_OK) << name;
+    EXPECT_EQ(collection->get_ItemByName(Bstr(name).Get(), item.Put()), S_OK) << name;
     return item;
   }
   ComRef<IIviDataComponentCollection> InitialSettings() {
@@ -70,7 +69,7 @@ class ConfigServer : public testing::Test {
     return components;
   }
 
-  StoreFolder folder_;
+  TempFolder folder_;
   DWORD cookie_ = 0;
   ComRef<IIviConfigStore> store_;
 };
@@ -94,11 +93,11 @@ TEST_F(ConfigServer, AnswersForItsOwnInterfaceAndIUnknownOnly) {
 
 TEST_F(ConfigServer, LocationsComeFromTheEnvironmentAndTheUsersFolder) {
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return store_->get_ProcessDefaultLocation(out); }), "");
-  const auto file = folder_.path() / "process default.ini";
+  const auto file = folder_.fsPath() / "process default.ini";
   {
     ProcessDefaultLocation variable(file);
     EXPECT_EQ(Utf8Of([&](BSTR* out) { return store_->get_ProcessDefaultLocation(out); }),
-              korvane::ivi_config::OleToUtf8(ToOle(file)));
+              korvane::testing::Utf8(ToOle(file)));
   }
   const std::string master = Utf8Of([&](BSTR* out) { return store_->get_MasterLocation(out); });
   EXPECT_TRUE(master.ends_with("IviConfigurationStore.ini")) << master;
@@ -113,9 +112,9 @@ TEST_F(ConfigServer, DeserializeFailsWithoutAReadableWellFormedFile) {
     std::string inDescription;
   };
   const Case cases[] = {
-      {folder_.path() / "missing.ini", IVICONFIG_E_NO_STORE, "No configuration store at"},
+      {folder_.fsPath() / "missing.ini", IVICONFIG_E_NO_STORE, "No configuration store at"},
       {std::filesystem::path(), IVICONFIG_E_NO_STORE, "No configuration store"},
-      {folder_.path(), IVICONFIG_E_NO_STORE, "No configuration store at"},
+      {folder_.fsPath(), IVICONFIG_E_NO_STORE, "No configuration store at"},
       {folder_.Write("bad.ini", "[Session S]\nSimulate = perhaps\n"), IVICONFIG_E_BAD_FORMAT,
        "line 2: 'perhaps' is not a Boolean"},
   };
@@ -293,9 +292,9 @@ TEST_F(ConfigServer, ReadingAValueOfAnotherTypeIsATypeMismatch) {
   EXPECT_EQ(component("Limits")->get_BooleanValue(&flag), IVICONFIG_E_TYPE_MISMATCH);
   DOUBLE real = 0;
   EXPECT_EQ(component("Poll Count")->get_RealValue(&real), IVICONFIG_E_TYPE_MISMATCH);
-  OwnedBstr text;
-  EXPECT_EQ(component("Alarm")->get_StringValue(text.Put()), IVICONFIG_E_TYPE_MISMATCH);
-  EXPECT_EQ(text.get(), nullptr);
+  ScopedBstr text;
+  EXPECT_EQ(component("Alarm")->get_StringValue(text.Receive()), IVICONFIG_E_TYPE_MISMATCH);
+  EXPECT_EQ(text.Get(), nullptr);
   ComRef<IIviDataComponentCollection> none;
   EXPECT_EQ(component("Model")->get_DataComponents(none.Put()), IVICONFIG_E_TYPE_MISMATCH);
   EXPECT_FALSE(none);
@@ -327,36 +326,36 @@ HRESULT LookUp(Collection* collection, BSTR name, IUnknown** found) {
 }
 
 TEST_F(ConfigServer, UnknownNamesFailOrSucceedEmptyAsTheStoreFileSays) {
-  const OwnedBstr unknown("bench");  // names compare with letter case
+  const ScopedBstr unknown = Bstr("bench");  // names compare with letter case
   using Lookup = std::function<HRESULT(IUnknown**)>;
   const std::pair<const char*, Lookup> lookups[] = {
       {"driver session or logical name",
        [&](IUnknown** found) {
          ComRef<IIviDriverSessionCollection> sessions;
          store_->get_DriverSessions(sessions.Put());
-         return LookUp<IIviDriverSession>(sessions.get(), unknown.get(), found);
+         return LookUp<IIviDriverSession>(sessions.get(), unknown.Get(), found);
        }},
       {"software module",
        [&](IUnknown** found) {
          ComRef<IIviSoftwareModuleCollection> modules;
          store_->get_SoftwareModules(modules.Put());
-         return LookUp<IIviSoftwareModule>(modules.get(), unknown.get(), found);
+         return LookUp<IIviSoftwareModule>(modules.get(), unknown.Get(), found);
        }},
       {"data component",
        [&](IUnknown** found) {
-         return LookUp<IIviDataComponent>(InitialSettings().get(), unknown.get(), found);
+         return LookUp<IIviDataComponent>(InitialSettings().get(), unknown.Get(), found);
        }},
       {"virtual name",
        [&](IUnknown** found) {
          ComRef<IIviVirtualNameCollection> names;
          Session("Bench")->get_VirtualNames(names.Put());
-         return LookUp<IIviVirtualName>(names.get(), unknown.get(), found);
+         return LookUp<IIviVirtualName>(names.get(), unknown.Get(), found);
        }},
       {"name",
        [&](IUnknown** found) {
          ComRef<IIviNameValueCollection> table;
          Module("Korvane")->get_NameTable(table.Put());
-         return LookUp<IIviNameValue>(table.get(), unknown.get(), found);
+         return LookUp<IIviNameValue>(table.get(), unknown.Get(), found);
        }},
   };
 
@@ -380,7 +379,7 @@ TEST_F(ConfigServer, UnknownNamesFailOrSucceedEmptyAsTheStoreFileSays) {
       EXPECT_EQ(found, nullptr) << kind;
       const std::string description = TakeErrorDescription();
       if (policy.expected == S_FALSE) {
-        EXPECT_EQ(description, "") << kind;
+        EXPECT_EQ(description, "(none)") << kind;
       } else {
         EXPECT_EQ(description, "No " + std::string(kind) + " named 'bench'.");
       }

@@ -23,7 +23,7 @@ class ServerModule : public testing::Test {
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
   void SetUp() override {
-    module_ = LoadLibraryW(korvane::ivi_config::Utf8ToOle(IVI_CONFIG_SERVER_MODULE).c_str());
+    module_ = LoadLibraryW(korvane::testing::Utf16(IVI_CONFIG_SERVER_MODULE).c_str());
     ASSERT_NE(module_, nullptr) << IVI_CONFIG_SERVER_MODULE;
   }
   void TearDown() override {
@@ -99,7 +99,7 @@ TEST_F(ServerModule, RegistersForTheCurrentUserOrTheMachine) {
 TEST_F(ServerModule, IsCreatedThroughTheRegistryOnceRegistered) {
   const auto install = Entry<Install>("DllInstall");
   ASSERT_EQ(install(TRUE, OLESTR("machine")), S_OK);
-  StoreFolder folder;
+  TempFolder folder;
   ProcessDefaultLocation variable(folder.Write("store.ini", kSampleStore));
   {
     ComRef<IUnknown> created;
@@ -108,13 +108,13 @@ TEST_F(ServerModule, IsCreatedThroughTheRegistryOnceRegistered) {
               S_OK);
     ComRef<IIviConfigStore> store;
     ASSERT_EQ(created.As(store), S_OK);
-    OwnedBstr location;
-    ASSERT_EQ(store->get_ProcessDefaultLocation(location.Put()), S_OK);
-    ASSERT_EQ(store->Deserialize(location.get()), S_OK);
+    ScopedBstr location;
+    ASSERT_EQ(store->get_ProcessDefaultLocation(location.Receive()), S_OK);
+    ASSERT_EQ(store->Deserialize(location.Get()), S_OK);
     ComRef<IIviDriverSessionCollection> sessions;
     ASSERT_EQ(store->get_DriverSessions(sessions.Put()), S_OK);
     ComRef<IIviDriverSession> session;
-    ASSERT_EQ(sessions->get_ItemByName(OwnedBstr("Bench").get(), session.Put()), S_OK);
+    ASSERT_EQ(sessions->get_ItemByName(Bstr("Bench").Get(), session.Put()), S_OK);
     EXPECT_EQ(Utf8Of([&](BSTR* out) { return session->get_Name(out); }), "BenchSession");
   }
   ASSERT_EQ(install(FALSE, OLESTR("machine")), S_OK);

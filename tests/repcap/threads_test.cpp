@@ -12,28 +12,12 @@
 
 #include "com/module_lock.h"
 #include "repcap_fixture.h"
+#include "tests/support/com_thread.h"
 
 namespace korvane::testing {
 namespace {
 
 namespace vc = virtual_chassis;
-
-// A thread entered into COM, as a client thread is; joined when destroyed.
-class ComThread {
- public:
-  explicit ComThread(std::function<void()> body)
-      : thread_([body = std::move(body)] {
-          const HRESULT entered = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-          body();
-          if (SUCCEEDED(entered)) CoUninitialize();
-        }) {}
-  ~ComThread() { thread_.join(); }
-  ComThread(const ComThread&) = delete;  // owns a running thread
-  ComThread& operator=(const ComThread&) = delete;
-
- private:
-  std::thread thread_;
-};
 
 // Calls `call` on an item until it fails, or once more after `gone` is set:
 // that call began after the driver let go of the item and must fail. Counts

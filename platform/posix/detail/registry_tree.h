@@ -58,6 +58,7 @@ class RegistryKey {
   std::u16string name_;
   std::map<std::u16string, std::unique_ptr<RegistryKey>> subKeys_;  // by folded name
   std::vector<RegistryValue> values_;
+  std::map<std::u16string, std::size_t> valueIndex_;  // folded name -> position in values_
 };
 
 using KeyPath = std::vector<std::u16string>;

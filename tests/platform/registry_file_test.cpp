@@ -24,6 +24,7 @@
 #include "platform/posix/detail/registry_store.h"
 #include "platform/posix/winerror.h"
 #include "platform/posix/winreg.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -36,35 +37,26 @@ using korvane::platform::RegistryTree;
 // A folder of its own holding the registry file, removed with everything in it.
 class Folder {
  public:
-  Folder() {
-    std::string pattern = (fs::temp_directory_path() / "korvane-registry-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-  ~Folder() {
-    ::chmod(path_.c_str(), 0700);
-    fs::remove_all(path_);
-  }
-  std::string File() const { return path_ + "/registry"; }
+  ~Folder() { ::chmod(path().c_str(), 0700); }  // a test may have closed it
+  std::string path() const { return temp_.fsPath().string(); }
+  std::string File() const { return path() + "/registry"; }
   std::string Text() const {
     std::ifstream file(File(), std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
   }
-  void Write(const std::string& text) const { std::ofstream(File(), std::ios::binary) << text; }
+  void Write(const std::string& text) const { temp_.Write("registry", text); }
   std::set<std::string> Names() const {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) {
+    for (const auto& entry : fs::directory_iterator(path())) {
       names.insert(entry.path().filename().string());
     }
     return names;
   }
-  const std::string& path() const { return path_; }
 
  private:
-  std::string path_;
+  korvane::testing::TempFolder temp_;
 };
 
 LONG SetValue(RegistryStore& store, const KeyPath& path, const std::u16string& name) {

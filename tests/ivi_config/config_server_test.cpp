@@ -125,11 +125,10 @@ TEST_F(ConfigServer, DeserializeFailsWithoutAReadableWellFormedFile) {
   }
   // A location that is not valid text (an unpaired surrogate) is an error, not the end of the
   // process; Windows can name a file so, other systems cannot.
-  OleString lone = ToOle(folder_.path() / "lone");
+  OleString lone = ToOle(folder_.fsPath() / "lone");
   lone.push_back(OLECHAR(0xD800));
-  OwnedBstr text;
-  *text.Put() = SysAllocStringLen(lone.data(), static_cast<UINT>(lone.size()));
-  const HRESULT status = store_->Deserialize(text.get());
+  const ScopedBstr text(lone.data(), static_cast<UINT>(lone.size()));
+  const HRESULT status = store_->Deserialize(text.Get());
   EXPECT_TRUE(status == IVICONFIG_E_CANNOT_READ || status == IVICONFIG_E_NO_STORE) << status;
   EXPECT_FALSE(TakeErrorDescription().empty());
   ComRef<IIviDriverSessionCollection> sessions;

@@ -94,12 +94,12 @@ TEST(StoreLimits, TheReadmeExampleParses) {
 }
 
 TEST(StoreLimits, TheCheckGivesTheFirstErrorOrWhatTheStoreDeclares) {
-  StoreFolder folder;
+  TempFolder folder;
   const auto good =
       folder.Write("good.ini", "[Session S]\n[Session T]\n[LogicalName L]\nSession = T\n");
   const auto bad = folder.Write("bad.ini", "[Session S]\nSimulate = maybe   ; unsure\n");
-  const std::string goodPath = OleToUtf8(ToOle(good));
-  const std::string badPath = OleToUtf8(ToOle(bad));
+  const std::string goodPath = korvane::testing::Utf8(ToOle(good));
+  const std::string badPath = korvane::testing::Utf8(ToOle(bad));
 
   const StoreCheck fine = CheckStoreFile(goodPath);
   EXPECT_TRUE(fine.ok);

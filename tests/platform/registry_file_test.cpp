@@ -78,12 +78,13 @@ LONG FindValue(RegistryStore& store, const KeyPath& path, const std::u16string& 
   });
 }
 
-// Runs job in a child process without the rights of root (as "nobody" when
-// the tests run as root, so that file modes bind); returns its exit code.
-int RunUnprivileged(const std::function<int()>& job) {
+// Runs job in a child process, there without the rights of root when asked
+// (as "nobody" when the tests run as root, so that file modes bind); returns
+// its exit code.
+int RunInChild(const std::function<int()>& job, bool unprivileged = false) {
   const pid_t child = ::fork();
   if (child == 0) {
-    if (::geteuid() == 0) {
+    if (unprivileged && ::geteuid() == 0) {
       const passwd* nobody = ::getpwnam("nobody");
       if (nobody == nullptr || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) {
         ::_exit(99);
@@ -98,35 +99,67 @@ int RunUnprivileged(const std::function<int()>& job) {
 
 const KeyPath kKey = {u"Software", u"Korvane"};
 
-// A file of three keys whose names and texts need every kind of escape.
+// Names that need every kind of escape: the file's own escape characters, an
+// escape written literally, quotes, controls, unpaired surrogates and
+// characters beyond ASCII.
+const std::u16string kSpecialNames[] = {u"a\\b %5c %", u"quote\" tab\t nl\n del\x7f \x01",
+                                        u"lone\xD800 \xDC00 pair\xD83D\xDE00 \x00e9"};
+
+std::vector<BYTE> StringData(const std::u16string& text) {
+  std::vector<BYTE> data;
+  for (const char16_t unit : text + u'\0') {
+    data.push_back(static_cast<BYTE>(unit & 0xFF));
+    data.push_back(static_cast<BYTE>(unit >> 8));
+  }
+  return data;
+}
+
+// A file with a key per special name below Software, holding a value of that
+// name whose text is the name.
 std::string SampleFile() {
   RegistryTree tree;
   bool created = false;
-  const std::u16string names[] = {u"a\\b %5c %", u"quote\" tab\t nl\n del\x7f",
-                                  u"lone\xD800 \xDC00 pair\xD83D\xDE00 \x00e9"};
-  for (const std::u16string& name : names) {
+  for (const std::u16string& name : kSpecialNames) {
     RegistryKey* key = korvane::platform::CreateKey(tree.user, {u"Software", name}, &created);
-    std::vector<BYTE> data;
-    for (const char16_t unit : name + u'\0') {
-      data.push_back(static_cast<BYTE>(unit & 0xFF));
-      data.push_back(static_cast<BYTE>(unit >> 8));
-    }
-    key->SetValue(name, REG_SZ, data);
-    key->SetValue(u"", REG_EXPAND_SZ, data);
+    key->SetValue(name, REG_SZ, StringData(name));
+    key->SetValue(u"", REG_EXPAND_SZ, StringData(name));
   }
   return korvane::platform::SerializeRegistry(tree);
 }
 
-TEST(RegistryFile, EveryNameAndTextComesBackExactly) {
-  const std::string text = SampleFile();
-  RegistryTree tree;
-  ASSERT_EQ(korvane::platform::ParseRegistry(text, &tree), ERROR_SUCCESS);
-  EXPECT_EQ(korvane::platform::SerializeRegistry(tree), text);
-  const RegistryKey* key = korvane::platform::FindKey(tree.user, {u"Software", u"a\\b %5c %"});
-  ASSERT_NE(key, nullptr);
-  EXPECT_NE(key->FindValue(u"a\\b %5c %"), nullptr);
-  EXPECT_EQ(text.find('\t'), std::string::npos) << "controls are escaped";
-  EXPECT_EQ(text.find("\xED\xA0"), std::string::npos) << "surrogates are escaped";
+TEST(RegistryFile, EveryNameAndTextComesBackExactlyThroughAnotherProcess) {
+  Folder folder;
+  folder.Write(SampleFile());
+  EXPECT_EQ(folder.Text().find('\t'), std::string::npos) << "controls are escaped";
+  EXPECT_EQ(folder.Text().find("\xED\xA0"), std::string::npos) << "surrogates are escaped";
+  // The other process copies what it reads below Software to Copy.
+  ASSERT_EQ(RunInChild([&] {
+              RegistryStore store(folder.File());
+              return static_cast<int>(store.Write([](RegistryTree& tree, bool* modified) {
+                bool created = false;
+                for (const RegistryKey* from :
+                     korvane::platform::FindKey(tree.user, {u"Software"})->SubKeys()) {
+                  RegistryKey* to =
+                      korvane::platform::CreateKey(tree.user, {u"Copy", from->name()}, &created);
+                  for (const auto& value : from->values())
+                    to->SetValue(value.name, value.type, value.data);
+                }
+                *modified = true;
+                return ERROR_SUCCESS;
+              }));
+            }),
+            ERROR_SUCCESS);
+  RegistryStore store(folder.File());
+  ASSERT_EQ(store.Read([](const RegistryTree& tree) {
+    for (const std::u16string& name : kSpecialNames) {
+      const RegistryKey* key = korvane::platform::FindKey(tree.user, {u"Copy", name});
+      const auto* value = key != nullptr ? key->FindValue(name) : nullptr;
+      EXPECT_TRUE(value != nullptr && key->name() == name && value->name == name &&
+                  value->data == StringData(name) && key->FindValue(u"")->type == REG_EXPAND_SZ);
+    }
+    return ERROR_SUCCESS;
+  }),
+            ERROR_SUCCESS);
 }
 
 // Each broken file is the sample with one line spoiled or added: reading and
@@ -199,12 +232,14 @@ TEST(RegistryFile, AnUnreadableFileIsAnErrorAndStaysUntouched) {
   ::chmod(folder.path().c_str(), 0777);
   ::chmod((folder.File() + ".lock").c_str(), 0666);
   ::chmod(folder.File().c_str(), 0);
-  const int code = RunUnprivileged([&] {
-    RegistryStore store(folder.File());
-    const bool refused = FindValue(store, kKey, u"Old") == ERROR_ACCESS_DENIED &&
-                         SetValue(store, kKey, u"New") == ERROR_ACCESS_DENIED;
-    return refused ? 0 : 1;
-  });
+  const int code = RunInChild(
+      [&] {
+        RegistryStore store(folder.File());
+        const bool refused = FindValue(store, kKey, u"Old") == ERROR_ACCESS_DENIED &&
+                             SetValue(store, kKey, u"New") == ERROR_ACCESS_DENIED;
+        return refused ? 0 : 1;
+      },
+      true);
   EXPECT_EQ(code, 0);
   ::chmod(folder.File().c_str(), 0644);
   EXPECT_EQ(folder.Text(), before);
@@ -218,12 +253,14 @@ TEST(RegistryFile, AFailedSaveChangesNeitherTheFileNorTheView) {
   ::chmod(folder.path().c_str(), 0555);  // no new files: the save cannot make its own
   ::chmod((folder.File() + ".lock").c_str(), 0666);
   ::chmod(folder.File().c_str(), 0666);
-  const int code = RunUnprivileged([&] {
-    RegistryStore store(folder.File());
-    if (SetValue(store, kKey, u"New") != ERROR_ACCESS_DENIED) return 1;
-    if (FindValue(store, kKey, u"New") != ERROR_FILE_NOT_FOUND) return 2;
-    return FindValue(store, kKey, u"Old") == ERROR_SUCCESS ? 0 : 3;
-  });
+  const int code = RunInChild(
+      [&] {
+        RegistryStore store(folder.File());
+        if (SetValue(store, kKey, u"New") != ERROR_ACCESS_DENIED) return 1;
+        if (FindValue(store, kKey, u"New") != ERROR_FILE_NOT_FOUND) return 2;
+        return FindValue(store, kKey, u"Old") == ERROR_SUCCESS ? 0 : 3;
+      },
+      true);
   EXPECT_EQ(code, 0);
   EXPECT_EQ(folder.Text(), before);
   EXPECT_EQ(folder.Names(), (std::set<std::string>{"registry", "registry.lock"}));

@@ -8,9 +8,6 @@
 //       sets <count> values <prefix>_<i> in HKEY_CURRENT_USER\Software\<name>,
 //       one write at a time. (Arguments carry no backslashes: a POSIX shell
 //       would eat them.)
-//   platform_test_child copy <name>
-//       copies the sub keys (names only) and the values of
-//       HKEY_CURRENT_USER\Software\<name>\From to a new key ...\To.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -32,7 +29,6 @@ enum ExitCode {
   kProgIdReverse = 15,
   kRegistryKey = 20,
   kRegistryValue = 21,
-  kRegistryEnum = 22,
 };
 
 // Creates the class and checks that the object answers.
@@ -86,57 +82,6 @@ int Write(const char* keyName, const char* prefix, int count) {
   return code;
 }
 
-// An open key, closed on destruction. Copying would close it twice: deleted.
-class OpenKey {
- public:
-  OpenKey() = default;
-  OpenKey(const OpenKey&) = delete;
-  OpenKey& operator=(const OpenKey&) = delete;
-  ~OpenKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-int Copy(const char* keyName) {
-  const OleString path = OLESTR("Software\\") + AnsiToOle(keyName);
-  OpenKey from, to;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, (path + OLESTR("\\From")).c_str(), 0, KEY_READ,
-                    from.out()) != ERROR_SUCCESS ||
-      RegCreateKeyExW(HKEY_CURRENT_USER, (path + OLESTR("\\To")).c_str(), 0, nullptr, 0,
-                      KEY_ALL_ACCESS, nullptr, to.out(), nullptr) != ERROR_SUCCESS) {
-    return kRegistryKey;
-  }
-  static OLECHAR name[16384];
-  static BYTE data[65536];
-  for (DWORD index = 0;; ++index) {
-    DWORD length = 16384;
-    const LONG status =
-        RegEnumKeyExW(from.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    OpenKey sub;
-    if (status != ERROR_SUCCESS || RegCreateKeyExW(to.get(), name, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                   nullptr, sub.out(), nullptr) != ERROR_SUCCESS) {
-      return kRegistryEnum;
-    }
-  }
-  for (DWORD index = 0;; ++index) {
-    DWORD length = 16384, size = sizeof(data), type = 0;
-    const LONG status =
-        RegEnumValueW(from.get(), index, name, &length, nullptr, &type, data, &size);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS ||
-        RegSetValueExW(to.get(), name, 0, type, data, size) != ERROR_SUCCESS) {
-      return kRegistryValue;
-    }
-  }
-  return kOk;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -144,7 +89,6 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "write") == 0 && argc == 5) {
     return Write(argv[2], argv[3], std::atoi(argv[4]));
   }
-  if (std::strcmp(argv[1], "copy") == 0 && argc == 3) return Copy(argv[2]);
   if (std::strcmp(argv[1], "create") != 0 || argc != 3) return kUsage;
   if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return kCoInitialize;
   const int code = Create(argv[2]);

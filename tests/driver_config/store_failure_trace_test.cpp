@@ -36,6 +36,9 @@ TEST_F(StoreFailureTraceTest, AStoreThatIsNotUsedSaysWhyInTheTrace) {
   } cases[] = {
       {"malformed", "[Session S]\nSimulate = --maybe-\n",
        "line 2: '- -maybe-' is not a Boolean (true, false, 1, 0)"},
+      {"a range of 2^31 names",
+       "[Session S]\nVirtualName Fan = FAN\nVirtualRange Fan = 0-2147483647\n",
+       "line 3: the virtual ranges of session 'S' stand for more than 10000 names"},
       {"well-formed", "[Store]\nMissingItem = Succeed\n[Session S]\n", nullptr},
       {"missing", nullptr, nullptr},
   };

@@ -165,11 +165,12 @@ TEST(RegistryFile, EveryNameAndTextComesBackExactlyThroughAnotherProcess) {
 // Each broken file is the sample with one line spoiled or added: reading and
 // writing both fail with ERROR_BADDB and leave the file as it was.
 TEST(RegistryFile, AFileThatCannotBeReadExactlyIsAnErrorNeverEmpty) {
-  const std::string deep = "[HKEY_CURRENT_USER" + [] {
-    std::string levels;
-    for (std::size_t i = 0; i < korvane::platform::kMaxKeyDepth; ++i) levels += "\\k";
-    return levels;
-  }();
+  // The header of a key `levels` deep.
+  const auto deep = [](std::size_t levels) {
+    std::string header = "[HKEY_CURRENT_USER";
+    for (std::size_t i = 0; i < levels; ++i) header += "\\k";
+    return header + "]\n";
+  };
   const std::string sample = SampleFile();
   const std::string longKey(korvane::platform::kMaxKeyNameLength, 'k');
   const std::string longValue(korvane::platform::kMaxValueNameLength, 'v');
@@ -190,8 +191,9 @@ TEST(RegistryFile, AFileThatCannotBeReadExactlyIsAnErrorNeverEmpty) {
       {sample + "[HKEY_CURRENT_USER\\Software\\X]\n\"a\"=hex(3):01;02\n", false},
       {sample + "[HKEY_CURRENT_USER\\Software\\X]\n\"a\"=\"\\q\"\n", false},
       {sample + "[HKEY_CURRENT_USER\\Software\\X]\n\"\\xc0\\x80\"=dword:1\n", false},
-      {sample + deep + "]\n", true},
-      {sample + deep + "\\k]\n", false},
+      {sample + deep(korvane::platform::kMaxKeyDepth), true},
+      {sample + deep(korvane::platform::kMaxKeyDepth + 1), false},
+      {sample + deep(200000), false},
       {sample + "[HKEY_CURRENT_USER\\" + longKey + "]\n", true},
       {sample + "[HKEY_CURRENT_USER\\" + longKey + "k]\n", false},
       {sample + "[HKEY_CURRENT_USER]\n\"" + longValue + "\"=dword:1\n", true},

@@ -1,0 +1,169 @@
+#include "ivic/session_bridge.h"
+
+#include <cstdint>
+#include <mutex>
+
+#include "com/identifiers.h"
+#include "com/module.h"
+#include "standins/ivi_session/ivi_session.h"
+
+namespace korvane::ivic {
+namespace {
+
+// Every class context: in-process, handler, local and remote servers.
+constexpr DWORD kAllContexts = 23;
+
+// True once this layer has put the calling thread into COM.
+thread_local bool threadEnteredCom = false;
+
+// The driver class is known in this process from the first opening on, so that a C program
+// needs no registration step. A failed attempt is tried again on the next opening.
+HRESULT MakeClassKnown() {
+  static std::mutex mutex;
+  static bool known = false;
+  std::lock_guard lock(mutex);
+  if (known) return S_OK;
+  DWORD cookie = 0;  // kept for the life of the process
+  const HRESULT hr = RegisterClassObjectsInProcess(&cookie);
+  known = SUCCEEDED(hr);
+  return hr;
+}
+
+HRESULT GlobalTable(ComPtr<IGlobalInterfaceTable>& table) {
+  return CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, kAllContexts,
+                          IID_IGlobalInterfaceTable, table.GetVoidAddressOf());
+}
+
+DWORD CookieOf(void* data) {
+  return static_cast<DWORD>(reinterpret_cast<uintptr_t>(data));
+}
+
+// The session lock around a driver lookup; VI_NULL takes none.
+class LookupLock {
+ public:
+  explicit LookupLock(ViSession vi)
+      : vi_(vi), held_(vi != VI_NULL && IviSession_Lock(vi, nullptr) == VI_SUCCESS) {}
+  ~LookupLock() {
+    if (held_) IviSession_Unlock(vi_, nullptr);
+  }
+  LookupLock(const LookupLock&) = delete;
+  LookupLock& operator=(const LookupLock&) = delete;
+
+ private:
+  ViSession vi_;
+  bool held_;
+};
+
+// Registers an initialized driver under a new session; returns the status of the open.
+ViStatus RegisterSession(IUnknown* driver, HRESULT initialized, ViSession* vi) {
+  if (const ViStatus status = IviSession_New(vi)) return status;
+  ComPtr<IGlobalInterfaceTable> table;
+  if (FAILED(GlobalTable(table))) {
+    return StoreMessage(*vi, IVI_ERROR_CANNOT_RECOVER, "Could not access global interface table.");
+  }
+  DWORD cookie = 0;
+  if (FAILED(table->RegisterInterfaceInGlobal(driver, IID_IUnknown, &cookie))) {
+    return StoreMessage(*vi, IVI_ERROR_CANNOT_RECOVER,
+                        "Could not register IVI-COM driver pointer in global interface table.");
+  }
+  const ViStatus stored =
+      IviSession_SetDataPtr(*vi, reinterpret_cast<void*>(static_cast<uintptr_t>(cookie)));
+  if (stored != VI_SUCCESS) {
+    // Nothing is left behind: without its cookie the session could never reach the driver.
+    table->RevokeInterfaceFromGlobal(cookie);
+    IviSession_Dispose(*vi);
+    *vi = VI_NULL;
+    return stored;
+  }
+  return TranslateResult(*vi, initialized);
+}
+
+// Revokes the session's driver from the table and disposes of the session.
+ViStatus RemoveDriver(ViSession vi) {
+  void* data = nullptr;
+  if (const ViStatus status = IviSession_GetDataPtr(vi, &data)) return status;
+  ViStatus tableError = VI_SUCCESS;
+  ComPtr<IGlobalInterfaceTable> table;
+  if (FAILED(GlobalTable(table))) {
+    tableError =
+        StoreMessage(vi, IVI_ERROR_CANNOT_RECOVER, "Could not access global interface table.");
+  } else if (FAILED(table->RevokeInterfaceFromGlobal(CookieOf(data)))) {
+    tableError =
+        StoreMessage(vi, IVI_ERROR_CANNOT_RECOVER,
+                     "Could not remove IVI-COM driver pointer from global interface table.");
+  }
+  const ViStatus disposed = IviSession_Dispose(vi);
+  return tableError != VI_SUCCESS ? tableError : disposed;
+}
+
+}  // namespace
+
+HRESULT EnterCom() {
+  if (threadEnteredCom) return S_OK;
+  const HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (hr == RPC_E_CHANGED_MODE) return S_OK;
+  if (hr == S_FALSE) {
+    CoUninitialize();  // the thread was in COM already: drop the count this call added
+    return S_OK;
+  }
+  if (FAILED(hr)) return hr;
+  threadEnteredCom = true;
+  return S_OK;
+}
+
+HRESULT CreateDriver(ComPtr<IUnknown>& driver) {
+  if (const HRESULT hr = MakeClassKnown(); FAILED(hr)) return hr;
+  const HRESULT hr = CoCreateInstance(kClsidKorvane, nullptr, kAllContexts, IID_IUnknown,
+                                      driver.GetVoidAddressOf());
+  if (SUCCEEDED(hr) && !driver) return E_POINTER;
+  return hr;
+}
+
+ViStatus OpenSession(ViConstString resourceName, ViBoolean idQuery, ViBoolean reset,
+                     ViConstString optionString, ViSession* vi) {
+  if (vi == nullptr) return IVI_ERROR_NULL_POINTER;
+  *vi = VI_NULL;
+  if (FAILED(EnterCom())) return KORVANE_ERROR_GENERIC;
+  ComPtr<IUnknown> driver;
+  if (FAILED(CreateDriver(driver))) return KORVANE_ERROR_GENERIC;
+  ComPtr<IIviDriver> session;
+  if (const ViStatus status = QueryFace(VI_NULL, driver.Get(), session)) return status;
+  const ScopedBstr resource = ToBstr(resourceName);
+  const ScopedBstr options = ToBstr(optionString);
+  const HRESULT initialized = session->Initialize(resource.Get(), ToVariantBool(idQuery),
+                                                  ToVariantBool(reset), options.Get());
+  if (FAILED(initialized)) return TranslateResult(VI_NULL, initialized);
+  return RegisterSession(driver.Get(), initialized, vi);
+}
+
+ViStatus CloseSession(ViSession vi) {
+  ComPtr<IUnknown> driver;
+  if (const ViStatus status = LookUpDriver(vi, driver)) return status;
+  ComPtr<IIviDriver> session;
+  ViStatus closed = QueryFace(vi, driver.Get(), session);
+  if (closed == VI_SUCCESS) closed = TranslateResult(vi, session->Close());
+  const ViStatus removed = RemoveDriver(vi);
+  return closed != VI_SUCCESS ? closed : removed;
+}
+
+ViStatus LookUpDriver(ViSession vi, ComPtr<IUnknown>& driver) {
+  const LookupLock lock(vi);
+  if (FAILED(EnterCom())) {
+    return StoreMessage(vi, IVI_ERROR_CANNOT_RECOVER, "Could not initialize COM.");
+  }
+  void* data = nullptr;
+  if (const ViStatus status = IviSession_GetDataPtr(vi, &data)) return status;
+  ComPtr<IGlobalInterfaceTable> table;
+  if (FAILED(GlobalTable(table))) {
+    return StoreMessage(vi, IVI_ERROR_CANNOT_RECOVER, "Could not access global interface table.");
+  }
+  if (FAILED(
+          table->GetInterfaceFromGlobal(CookieOf(data), IID_IUnknown, driver.GetVoidAddressOf()))) {
+    return StoreMessage(
+        vi, IVI_ERROR_CANNOT_RECOVER,
+        "Could not retrieve pointer to IVI-COM driver from global interface table.");
+  }
+  return VI_SUCCESS;
+}
+
+}  // namespace korvane::ivic

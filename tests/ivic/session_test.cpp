@@ -1,0 +1,102 @@
+// Sessions of the C face on the virtual chassis: a failed open leaves no session, no table entry
+// and no driver object behind, wherever it fails.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "com/module.h"
+#include "ivic/Korvane.h"
+#include "standins/chassis/virtual_chassis.h"
+#include "standins/ivi_session/ivi_session.h"
+
+namespace korvane {
+namespace {
+
+namespace chassis = virtual_chassis;
+
+// The next handle the session services would hand out (they count upwards).
+ViSession NextHandle() {
+  ViSession probe = VI_NULL;
+  EXPECT_EQ(IviSession_New(&probe), VI_SUCCESS);
+  IviSession_Dispose(probe);
+  return probe + 1;
+}
+
+TEST(FailedOpen, LeavesNothingBehind) {
+  struct Case {
+    const char* name;
+    const char* options;
+    ViBoolean idQuery;
+    void (*prepare)();
+    ViStatus status;
+    std::vector<std::string> calls;  // the chassis calls the open made, in order
+  };
+  const Case cases[] = {
+      {"option refused before the chassis",
+       "InterchangeCheck=true",
+       VI_FALSE,
+       [] {},
+       IVI_ERROR_BAD_OPTION_VALUE,
+       {}},
+      {"chassis does not open",
+       "",
+       VI_FALSE,
+       [] { chassis::InjectResult(chassis::Operation::kIoOpen, -1); },
+       IVI_ERROR_NOT_INITIALIZED,
+       {"Korvane_Fundamental_Api", "ioOpen", "~Korvane_Fundamental_Api"}},
+      {"model refused after the chassis opened",
+       "",
+       VI_TRUE,
+       [] { chassis::SetText(chassis::Text::kModel, "Q1234Z"); },
+       IVI_ERROR_ID_QUERY_FAILED,
+       {"Korvane_Fundamental_Api", "ioOpen", "ioClose", "~Korvane_Fundamental_Api"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const chassis::ScopedReset reset;
+    c.prepare();
+    const ViSession next = NextHandle();
+    ViSession vi = 99;
+    EXPECT_EQ(Korvane_InitWithOptions(const_cast<char*>("PXI0::0::INSTR"), c.idQuery, VI_FALSE,
+                                      c.options, &vi),
+              c.status);
+    EXPECT_EQ(vi, VI_NULL);
+    ViStatus code = 0;
+    char text[512] = "";
+    EXPECT_EQ(Korvane_GetError(VI_NULL, &code, sizeof text, text), VI_SUCCESS);
+    EXPECT_EQ(code, c.status);
+    EXPECT_STRNE(text, "");
+    // No session was made, no driver object or chassis access object lives, none is open.
+    EXPECT_EQ(NextHandle(), next + 1);
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+    EXPECT_EQ(chassis::InstanceCount(), 0u);
+    EXPECT_EQ(chassis::OpenSessionCount(), 0u);
+    std::vector<std::string> calls;
+    for (const std::string& call : chassis::Calls()) {
+      const std::string name = call.substr(0, call.find('('));
+      if (name == "Korvane_Fundamental_Api" || name == "ioOpen" || name == "ioClose" ||
+          name == "~Korvane_Fundamental_Api") {
+        calls.push_back(name);
+      }
+    }
+    EXPECT_EQ(calls, c.calls);
+  }
+}
+
+// A session that opened holds exactly one driver object and one chassis access object until
+// its close, which leaves nothing; the handle is refused afterwards.
+TEST(OpenSession, CloseEndsTheDriverObject) {
+  const chassis::ScopedReset reset;
+  ViSession vi = VI_NULL;
+  ASSERT_EQ(Korvane_init(const_cast<char*>("PXI0::0::INSTR"), VI_FALSE, VI_FALSE, &vi), VI_SUCCESS);
+  EXPECT_EQ(CanUnloadNow(), S_FALSE);
+  EXPECT_EQ(chassis::OpenSessionCount(), 1u);
+  EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+  EXPECT_EQ(chassis::InstanceCount(), 0u);
+  EXPECT_EQ(Korvane_close(vi), IVI_ERROR_INVALID_SESSION_HANDLE);
+}
+
+}  // namespace
+}  // namespace korvane

@@ -7,10 +7,10 @@
 #include "com/identifiers.h"
 #include "com/interfaces.h"
 #include "com/module.h"
-#include "standins/chassis/virtual_chassis.h"
 #include "platform/com_ptr.h"
 #include "platform/critical_section.h"
 #include "platform/scoped_bstr.h"
+#include "standins/chassis/virtual_chassis.h"
 
 namespace korvane {
 namespace {
@@ -60,6 +60,20 @@ void BM_SimulatedPropertyGet(benchmark::State& state) {
   driver->Close();
 }
 BENCHMARK(BM_SimulatedPropertyGet);
+
+// A whole simulated session: Initialize (with its look for a configuration
+// store) and Close.
+void BM_SimulatedInitializeClose(benchmark::State& state) {
+  ComPtr<IIviDriver> driver = SimulatedDriver();
+  driver->Close();
+  ScopedBstr resource(OLESTR(""));
+  ScopedBstr options(OLESTR("Simulate=true"));
+  for (auto _ : state) {
+    driver->Initialize(resource.Get(), VARIANT_FALSE, VARIANT_FALSE, options.Get());
+    driver->Close();
+  }
+}
+BENCHMARK(BM_SimulatedInitializeClose);
 
 // The same call with tracing on: one Method record formatted and written to
 // a buffered file per call (the save check flushes at most once a minute).

@@ -1,6 +1,6 @@
 #pragma once
-// The class object of a creatable class T: creates plain objects, and
-// aggregated ones once T supports aggregation.
+// The class object of a creatable class T: creates plain objects, and with
+// an outer unknown aggregated ones.
 
 #include "com/com_object.h"
 #include "com/module_lock.h"
@@ -28,7 +28,7 @@ class ClassFactory final : public IClassFactory {
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    if (outer != nullptr) return CreateAggregatedObject<T>(outer, riid, object);
     return CreateComObject<T>(riid, object);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {

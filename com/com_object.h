@@ -65,6 +65,93 @@ class ComObject final : public T {
   ModuleLock moduleLock_;
 };
 
+// T aggregated into an outer object. Every interface of T delegates its
+// IUnknown members to the outer unknown; the one exception is Inner(), the
+// non-delegating IUnknown that only the outer object holds, which carries
+// the client count and answers T's interface table. Internal references
+// (the items' hold on their driver) work as in ComObject.
+template <class T>
+class AggregatedObject final : public T {
+ public:
+  explicit AggregatedObject(IUnknown* outer) : inner_(*this), outer_(outer) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return outer_->QueryInterface(riid, object);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return outer_->AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return outer_->Release(); }
+
+  ULONG AddRefInternal() override {
+    return internalRefs_.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
+  ULONG ReleaseInternal() override {
+    const ULONG left = internalRefs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  IUnknown* Inner() { return &inner_; }
+
+ private:
+  class InnerUnknown final : public IUnknown {
+   public:
+    explicit InnerUnknown(AggregatedObject& owner) : owner_(owner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+      if (object == nullptr) return E_POINTER;
+      if (IsEqualGUID(riid, IID_IUnknown)) {
+        *object = static_cast<IUnknown*>(this);
+        AddRef();
+        return S_OK;
+      }
+      *object = owner_.FindInterface(riid);
+      if (*object == nullptr) return E_NOINTERFACE;
+      static_cast<IUnknown*>(*object)->AddRef();  // delegates: the outer object counts
+      return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+      const ULONG before = refs_.fetch_add(1, std::memory_order_relaxed);
+      if (before == 0) owner_.AddRefInternal();
+      return before + 1;
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+      const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+      if (left == 0) {
+        owner_.FinalRelease();
+        owner_.ReleaseInternal();
+      }
+      return left;
+    }
+
+   private:
+    AggregatedObject& owner_;
+    std::atomic<ULONG> refs_{0};
+  };
+
+  InnerUnknown inner_;
+  IUnknown* outer_;  // not counted: the outer object holds us
+  std::atomic<ULONG> internalRefs_{0};
+  ModuleLock moduleLock_;
+};
+
+// Creates a T aggregated into `outer` and hands out its inner IUnknown; an
+// aggregated object can be asked for nothing else at creation.
+template <class T>
+HRESULT CreateAggregatedObject(IUnknown* outer, REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (!IsEqualGUID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+  AggregatedObject<T>* created = nullptr;
+  try {
+    created = new AggregatedObject<T>(outer);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  IUnknown* inner = created->Inner();
+  inner->AddRef();
+  *object = inner;
+  return S_OK;
+}
+
 // Creates a T and hands out the interface `riid` of it (with its reference).
 template <class T>
 HRESULT CreateComObject(REFIID riid, void** object) {

@@ -21,8 +21,7 @@ struct Face {
 // first face: the object's identity.
 template <class T, class First, class... Rest>
 void* FindInterface(T* object, REFIID riid) {
-  if (IsEqualGUID(riid, IID_IUnknown))
-    return First::Find(object, IidOf<typename First::Id>());
+  if (IsEqualGUID(riid, IID_IUnknown)) return First::Find(object, IidOf<typename First::Id>());
   void* found = First::Find(object, riid);
   ((found = found ? found : Rest::Find(object, riid)), ...);
   return found;

@@ -6,38 +6,21 @@
 
 #include "com/catalogue.h"
 #include "com/guid_text.h"
+#include "com/type_library.h"
 #include "platform/win32.h"
 
+// The enumerations of the type library, from their one list (type_library.h).
+#define KORVANE_ENUM_VALUE(Name, Value) Name = Value,
 enum KorvaneRefClockSourceEnum : int32_t {
-  KorvaneRefClockSourceInternal = 0,
-  KorvaneRefClockSourceExternal = 1,
-  KorvaneRefClockSourceTimingModule = 2,
+  KORVANE_ENUM_KorvaneRefClockSourceEnum(KORVANE_ENUM_VALUE)
 };
-
-enum KorvaneTrigBusEnum : int32_t {
-  KorvaneTrigBusIsolateAll = 0,
-  KorvaneTrigBus1To2 = 1,
-  KorvaneTrigBus1To2To3 = 2,
-  KorvaneTrigBus2To1 = 3,
-  KorvaneTrigBus2To3 = 4,
-  KorvaneTrigBus2To1And3 = 5,
-  KorvaneTrigBus3To2 = 6,
-  KorvaneTrigBus3To2To1 = 7,
-};
-
+enum KorvaneTrigBusEnum : int32_t { KORVANE_ENUM_KorvaneTrigBusEnum(KORVANE_ENUM_VALUE) };
 // The driver-specific error codes as the type library publishes them (scoped
 // here, so that the names do not meet the status constants of the same names).
 enum class KorvaneErrorCodesEnum : uint32_t {
-  E_KORVANE_IO_GENERAL = 0x80044214,
-  E_KORVANE_IO_TIMEOUT = 0x80044215,
-  E_KORVANE_MODEL_NOT_SUPPORTED = 0x80044216,
-  E_KORVANE_PERSONALITY_NOT_ACTIVE = 0x80044211,
-  E_KORVANE_PERSONALITY_NOT_INSTALLED = 0x80044212,
-  E_KORVANE_VISA_API = 0x80044001,
-  E_KORVANE_CHASSIS_API = 0x80044002,
-  E_KORVANE_UNEXPECTED = 0x80044003,
-  E_KORVANE_INTERNAL_SW = 0x80044004,
+  KORVANE_ENUM_KorvaneErrorCodesEnum(KORVANE_ENUM_VALUE)
 };
+#undef KORVANE_ENUM_VALUE
 
 // A framework interface of the driver object through which personalities
 // would be hosted; this driver hosts none, so it has no members of its own.

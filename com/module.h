@@ -1,5 +1,6 @@
 #pragma once
-// The module's class objects, shared by the exported COM entry points and by
+// The module object of the in-process server: its class objects, lock count
+// and self-registration, shared by the exported COM entry points and by
 // programs that link the driver in directly.
 
 #include "platform/win32.h"
@@ -12,6 +13,13 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object);
 
 // S_OK when no object and no lock keeps the module, else S_FALSE.
 HRESULT CanUnloadNow();
+
+// DllRegisterServer, DllUnregisterServer and DllInstall: the registry scripts
+// and the type library, machine-wide or, once DllInstall was given "user",
+// for the current user only.
+HRESULT RegisterServer();
+HRESULT UnregisterServer();
+HRESULT InstallServer(BOOL install, LPCWSTR commandLine);
 
 // Makes the driver class creatable in this process without any registration
 // step, as CoRegisterClassObject does; the returned cookie revokes it.

@@ -9,3 +9,15 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   return korvane::CanUnloadNow();
 }
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+  return korvane::RegisterServer();
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return korvane::UnregisterServer();
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR commandLine) {
+  return korvane::InstallServer(install, commandLine);
+}

@@ -1,8 +1,9 @@
 #pragma once
 // _Driver<T>: binds the framework's CDriver to the concrete driver class T
 // and adds the COM faces every driver object has (error-information support,
-// the personality host).
+// class information, the personality host).
 
+#include "com/class_info.h"
 #include "com/interfaces.h"
 #include "driver/driver.h"
 #include "platform/win32.h"
@@ -10,12 +11,23 @@
 namespace korvane {
 
 template <class T>
-class _Driver : public CDriver, public ISupportErrorInfo, public IPersonalityHost {
+class _Driver : public CDriver,
+                public ISupportErrorInfo,
+                public IProvideClassInfo2,
+                public IPersonalityHost {
  public:
   _Driver() : CDriver(T::kClassId, T::MakeDriverInfo()) {}
 
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
     return T::SupportsErrorInfo(riid) ? S_OK : S_FALSE;
+  }
+
+  // The co-class's type information from the registered type library.
+  HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** typeInfo) override {
+    return ClassTypeInfo(T::kClassId, typeInfo);
+  }
+  HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override {
+    return ClassGuid(kind, guid);
   }
 
   // Called when the last client reference goes: the items let go of the

@@ -33,30 +33,30 @@ void Korvane::InitializeDriverData() {
   traceAtInitialize_ = false;
 }
 
-// QueryInterface order of the class's interface table. IIviDriver is the
-// IKorvane vtable, IIviComponentIdentity the IIviDriverIdentity one.
+// QueryInterface order of the class's interface table: the framework's
+// faces, then the class's interfaces as the type library lists them
+// (type_library.h). IIviDriver is the IKorvane vtable, IIviComponentIdentity
+// the IIviDriverIdentity one.
+#define KORVANE_FACE(Interface, Via) , Face<Interface, Via>
 void* Korvane::FindInterface(REFIID riid) {
   return korvane::FindInterface<
-      Korvane, Face<ISupportErrorInfo>, Face<IPersonalityHost>, Face<IKorvane>,
-      Face<IIviDriver, IKorvane>, Face<IIviDriverOperation>, Face<IIviDriverIdentity>,
-      Face<IIviComponentIdentity, IIviDriverIdentity>, Face<IIviDriverUtility>,
-      Face<IKorvaneSystem>, Face<IKorvaneTemperatureSensors>, Face<IKorvaneFans>,
-      Face<IKorvaneReferenceClock>, Face<IKorvaneTriggerBus>, Face<IKorvaneVoltageRails>,
-      Face<IKorvaneTemperatureSensorsAlarm>, Face<IKorvaneFansAlarm>,
-      Face<IKorvaneReferenceClockAlarm>, Face<IKorvaneFansControl>>(this, riid);
+      Korvane, Face<ISupportErrorInfo>, Face<IProvideClassInfo, IProvideClassInfo2>,
+      Face<IProvideClassInfo2>, Face<IPersonalityHost> KORVANE_FACES_Korvane(KORVANE_FACE)>(this,
+                                                                                            riid);
 }
+#undef KORVANE_FACE
 
+// Error information for the class information faces and every interface of
+// the class's own list.
+#define KORVANE_FACE_IID(Interface, Via) &IID_##Interface,
 bool Korvane::SupportsErrorInfo(REFIID riid) {
   for (const IID* supported :
-       {&IID_IKorvane, &IID_IIviDriver, &IID_IIviDriverOperation, &IID_IIviDriverIdentity,
-        &IID_IIviComponentIdentity, &IID_IIviDriverUtility, &IID_IKorvaneSystem,
-        &IID_IKorvaneTemperatureSensors, &IID_IKorvaneFans, &IID_IKorvaneReferenceClock,
-        &IID_IKorvaneTriggerBus, &IID_IKorvaneVoltageRails, &IID_IKorvaneTemperatureSensorsAlarm,
-        &IID_IKorvaneFansAlarm, &IID_IKorvaneReferenceClockAlarm, &IID_IKorvaneFansControl}) {
+       {&IID_IProvideClassInfo, &IID_IProvideClassInfo2, KORVANE_FACES_Korvane(KORVANE_FACE_IID)}) {
     if (IsEqualGUID(riid, *supported)) return true;
   }
   return false;
 }
+#undef KORVANE_FACE_IID
 
 Korvane_Fundamental_Api* Korvane::OpenChassis() const {
   return chassis_ && chassis_->isInitialized() != 0 ? chassis_.get() : nullptr;

@@ -92,9 +92,7 @@ ViStatus ReadIdentityText(ViSession vi, ViConstString, ViInt32 bufferSize, ViCha
   ScopedBstr text;
   const ViStatus status = CallIdentity(
       vi, [&](IIviDriverIdentity* identity) { return (identity->*Getter)(text.Receive()); });
-  if (status < 0) return status;
-  const ViStatus copied = ReturnString(text.Get(), bufferSize, value);
-  return status != VI_SUCCESS ? status : copied;
+  return StringResult(status, text.Get(), bufferSize, value);
 }
 
 ViStatus ReadPrefix(ViSession, ViConstString, ViInt32 bufferSize, ViChar* value) {

@@ -41,10 +41,8 @@ ViStatus Korvane_SelfTestErrorQuery(ViSession Vi, ViInt32* ErrorCode, ViInt32 Bu
     const ViStatus status = CallDriver<IKorvaneSystem>(Vi, [&](IKorvaneSystem* system) {
       return system->SelfTestErrorQuery(&code, message.Receive());
     });
-    if (status < 0) return status;
-    *ErrorCode = code;
-    const ViStatus copied = ReturnString(message.Get(), BufferSize, ErrorMessage);
-    return status != VI_SUCCESS ? status : copied;
+    if (status >= 0) *ErrorCode = code;
+    return StringResult(status, message.Get(), BufferSize, ErrorMessage);
   });
 }
 

@@ -60,10 +60,8 @@ ViStatus Korvane_error_query(ViSession Vi, ViInt32* ErrorCode, ViChar ErrorMessa
     const ViStatus status = CallDriver<IIviDriverUtility>(Vi, [&](IIviDriverUtility* utility) {
       return utility->ErrorQuery(&code, message.Receive());
     });
-    if (status < 0) return status;
-    *ErrorCode = code;
-    ReturnString(message.Get(), kFixedBufferSize, ErrorMessage);
-    return status;
+    if (status >= 0) *ErrorCode = code;
+    return StringResult(status, message.Get(), kFixedBufferSize, ErrorMessage);
   });
 }
 
@@ -75,10 +73,8 @@ ViStatus Korvane_self_test(ViSession Vi, ViInt16* TestResult, ViChar TestMessage
     const ViStatus status = CallDriver<IIviDriverUtility>(Vi, [&](IIviDriverUtility* utility) {
       return utility->SelfTest(&result, message.Receive());
     });
-    if (status < 0) return status;
-    *TestResult = static_cast<ViInt16>(result);
-    ReturnString(message.Get(), kFixedBufferSize, TestMessage);
-    return status;
+    if (status >= 0) *TestResult = static_cast<ViInt16>(result);
+    return StringResult(status, message.Get(), kFixedBufferSize, TestMessage);
   });
 }
 

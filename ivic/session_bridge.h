@@ -47,16 +47,21 @@ ViStatus CallDriver(ViSession vi, Call&& call) {
   return TranslateResult(vi, call(face.Get()));
 }
 
-// A driver call with a string result: outputs are written unless the call failed; the status is
-// the translated one when nonzero, else the string return rule's.
+// The outcome of a call with a string result: a failed call writes nothing; otherwise the text
+// goes to the buffer, and the status is the call's when nonzero, else the string return rule's.
+inline ViStatus StringResult(ViStatus status, BSTR text, ViInt32 bufferSize, ViChar* buffer) {
+  if (status < 0) return status;
+  const ViStatus copied = ReturnString(text, bufferSize, buffer);
+  return status != VI_SUCCESS ? status : copied;
+}
+
+// A driver call with a string result.
 template <class Interface, class Call>
 ViStatus CallDriverForString(ViSession vi, ViInt32 bufferSize, ViChar* buffer, Call&& call) {
   ScopedBstr text;
   const ViStatus status =
       CallDriver<Interface>(vi, [&](Interface* face) { return call(face, text.Receive()); });
-  if (status < 0) return status;
-  const ViStatus copied = ReturnString(text.Get(), bufferSize, buffer);
-  return status != VI_SUCCESS ? status : copied;
+  return StringResult(status, text.Get(), bufferSize, buffer);
 }
 
 inline VARIANT_BOOL ToVariantBool(ViBoolean value) {

@@ -197,16 +197,180 @@ inline constexpr IID IID_ITypeInfo = {
 inline constexpr IID IID_ITypeLib = {
     0x00020402, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-// Type information is only handed around on this system, never read: the two
-// interfaces are declared without their own members.
+// --- Type libraries ---------------------------------------------------------
+// A type library is read from the very bytes the IDL compiler wrote (the
+// MSFT format), in a module's resource TYPELIB 1 or in a .tlb file. The
+// members that describe libraries, types, functions, names and help are
+// those of Windows; members that bind or invoke return E_NOTIMPL.
+using HREFTYPE = DWORD;
+inline constexpr MEMBERID MEMBERID_NIL = -1;
+
+enum SYSKIND { SYS_WIN16 = 0, SYS_WIN32 = 1, SYS_MAC = 2, SYS_WIN64 = 3 };
+enum TYPEKIND {
+  TKIND_ENUM = 0,
+  TKIND_RECORD,
+  TKIND_MODULE,
+  TKIND_INTERFACE,
+  TKIND_DISPATCH,
+  TKIND_COCLASS,
+  TKIND_ALIAS,
+  TKIND_UNION,
+  TKIND_MAX
+};
+enum INVOKEKIND {
+  INVOKE_FUNC = 1,
+  INVOKE_PROPERTYGET = 2,
+  INVOKE_PROPERTYPUT = 4,
+  INVOKE_PROPERTYPUTREF = 8
+};
+enum FUNCKIND { FUNC_VIRTUAL, FUNC_PUREVIRTUAL, FUNC_NONVIRTUAL, FUNC_STATIC, FUNC_DISPATCH };
+enum CALLCONV { CC_FASTCALL = 0, CC_CDECL = 1, CC_PASCAL, CC_MACPASCAL, CC_STDCALL, CC_MAX = 9 };
+
+struct ARRAYDESC;
+struct PARAMDESCEX;
+struct VARDESC;
+struct ITypeComp;
+
+struct TLIBATTR {
+  GUID guid;
+  LCID lcid;
+  SYSKIND syskind;
+  WORD wMajorVerNum;
+  WORD wMinorVerNum;
+  WORD wLibFlags;
+};
+
+struct TYPEDESC {
+  union {
+    TYPEDESC* lptdesc;
+    ARRAYDESC* lpadesc;
+    HREFTYPE hreftype;
+  };
+  VARTYPE vt;
+};
+struct IDLDESC {
+  ULONG_PTR dwReserved;
+  USHORT wIDLFlags;
+};
+struct PARAMDESC {
+  PARAMDESCEX* pparamdescex;
+  USHORT wParamFlags;
+};
+struct ELEMDESC {
+  TYPEDESC tdesc;
+  union {
+    IDLDESC idldesc;
+    PARAMDESC paramdesc;
+  };
+};
+struct TYPEATTR {
+  GUID guid;
+  LCID lcid;
+  DWORD dwReserved;
+  MEMBERID memidConstructor;
+  MEMBERID memidDestructor;
+  LPOLESTR lpstrSchema;
+  ULONG cbSizeInstance;
+  TYPEKIND typekind;
+  WORD cFuncs;
+  WORD cVars;
+  WORD cImplTypes;
+  WORD cbSizeVft;
+  WORD cbAlignment;
+  WORD wTypeFlags;
+  WORD wMajorVerNum;
+  WORD wMinorVerNum;
+  TYPEDESC tdescAlias;
+  IDLDESC idldescType;
+};
+struct FUNCDESC {
+  MEMBERID memid;
+  SCODE* lprgscode;
+  ELEMDESC* lprgelemdescParam;
+  FUNCKIND funckind;
+  INVOKEKIND invkind;
+  CALLCONV callconv;
+  SHORT cParams;
+  SHORT cParamsOpt;
+  SHORT oVft;
+  SHORT cScodes;
+  ELEMDESC elemdescFunc;
+  WORD wFuncFlags;
+};
+
+struct ITypeLib;
+
 struct ITypeInfo : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE GetTypeAttr(TYPEATTR** ppTypeAttr) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetTypeComp(ITypeComp** ppTComp) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetFuncDesc(UINT index, FUNCDESC** ppFuncDesc) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetVarDesc(UINT index, VARDESC** ppVarDesc) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetNames(MEMBERID memid, BSTR* rgBstrNames, UINT cMaxNames,
+                                             UINT* pcNames) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetRefTypeOfImplType(UINT index, HREFTYPE* pRefType) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetImplTypeFlags(UINT index, INT* pImplTypeFlags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(LPOLESTR* rgszNames, UINT cNames,
+                                                  MEMBERID* pMemId) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Invoke(PVOID pvInstance, MEMBERID memid, WORD wFlags,
+                                           DISPPARAMS* pDispParams, VARIANT* pVarResult,
+                                           EXCEPINFO* pExcepInfo, UINT* puArgErr) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDocumentation(MEMBERID memid, BSTR* pBstrName,
+                                                     BSTR* pBstrDocString, DWORD* pdwHelpContext,
+                                                     BSTR* pBstrHelpFile) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDllEntry(MEMBERID memid, INVOKEKIND invKind,
+                                                BSTR* pBstrDllName, BSTR* pBstrName,
+                                                WORD* pwOrdinal) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetRefTypeInfo(HREFTYPE hRefType, ITypeInfo** ppTInfo) = 0;
+  virtual HRESULT STDMETHODCALLTYPE AddressOfMember(MEMBERID memid, INVOKEKIND invKind,
+                                                    PVOID* ppv) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                                   PVOID* ppvObj) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetMops(MEMBERID memid, BSTR* pBstrMops) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetContainingTypeLib(ITypeLib** ppTLib, UINT* pIndex) = 0;
+  virtual void STDMETHODCALLTYPE ReleaseTypeAttr(TYPEATTR* pTypeAttr) = 0;
+  virtual void STDMETHODCALLTYPE ReleaseFuncDesc(FUNCDESC* pFuncDesc) = 0;
+  virtual void STDMETHODCALLTYPE ReleaseVarDesc(VARDESC* pVarDesc) = 0;
+
  protected:
   ~ITypeInfo() = default;
 };
+
 struct ITypeLib : IUnknown {
+  virtual UINT STDMETHODCALLTYPE GetTypeInfoCount() = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, ITypeInfo** ppTInfo) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetTypeInfoType(UINT index, TYPEKIND* pTKind) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** ppTinfo) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetLibAttr(TLIBATTR** ppTLibAttr) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetTypeComp(ITypeComp** ppTComp) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDocumentation(INT index, BSTR* pBstrName,
+                                                     BSTR* pBstrDocString, DWORD* pdwHelpContext,
+                                                     BSTR* pBstrHelpFile) = 0;
+  virtual HRESULT STDMETHODCALLTYPE IsName(LPOLESTR szNameBuf, ULONG lHashVal, BOOL* pfName) = 0;
+  virtual HRESULT STDMETHODCALLTYPE FindName(LPOLESTR szNameBuf, ULONG lHashVal,
+                                             ITypeInfo** ppTInfo, MEMBERID* rgMemId,
+                                             USHORT* pcFound) = 0;
+  virtual void STDMETHODCALLTYPE ReleaseTLibAttr(TLIBATTR* pTLibAttr) = 0;
+
  protected:
   ~ITypeLib() = default;
 };
+
+// LoadTypeLib: a module's TYPELIB 1 or a type library file; the library is
+// not registered. LoadRegTypeLib: the library registered under the id and
+// version for the locale (else the language-neutral one).
+// RegisterTypeLib writes HKEY_CLASSES_ROOT\TypeLib\{id}\<major>.<minor>
+// (with the locale's win64 path, FLAGS and HELPDIR) and the Interface keys
+// of its automation interfaces; the ForUser forms write and remove the same
+// below HKEY_CURRENT_USER\Software\Classes.
+extern "C" HRESULT LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib);
+extern "C" HRESULT LoadRegTypeLib(REFGUID rguid, WORD wVerMajor, WORD wVerMinor, LCID lcid,
+                                  ITypeLib** pptlib);
+extern "C" HRESULT RegisterTypeLib(ITypeLib* ptlib, LPCOLESTR szFullPath, LPCOLESTR szHelpDir);
+extern "C" HRESULT RegisterTypeLibForUser(ITypeLib* ptlib, OLECHAR* szFullPath, OLECHAR* szHelpDir);
+extern "C" HRESULT UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LCID lcid,
+                                     SYSKIND syskind);
+extern "C" HRESULT UnRegisterTypeLibForUser(REFGUID libID, WORD wMajorVerNum, WORD wMinorVerNum,
+                                            LCID lcid, SYSKIND syskind);
 
 struct IDispatch : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) = 0;

@@ -122,6 +122,22 @@ extern "C" HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
 // value nSize and ERROR_INSUFFICIENT_BUFFER.
 extern "C" DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 
+// --- Resources --------------------------------------------------------------
+// A module's resources are its embedded files, named by type and number
+// (platform/posix/module_resources.h). Only numbered resources exist here.
+struct HRSRC__;
+using HRSRC = HRSRC__*;
+using HGLOBAL = void*;
+inline LPWSTR MAKEINTRESOURCEW(int id) {
+  return reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(id)));
+}
+// ERROR_RESOURCE_TYPE_NOT_FOUND, ERROR_RESOURCE_NAME_NOT_FOUND or
+// ERROR_RESOURCE_DATA_NOT_FOUND (a module without resources) on failure.
+extern "C" HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
+extern "C" HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo);
+extern "C" LPVOID LockResource(HGLOBAL hResData);
+extern "C" DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo);
+
 // --- Files ------------------------------------------------------------------
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
 inline constexpr DWORD GENERIC_READ = 0x80000000;

@@ -165,6 +165,13 @@ int32_t ChassisModel::ClearAlarm(Korvane_Fundamental_AlarmSource source) {
   return kSuccess;
 }
 
+bool ChassisModel::LatchAlarm(Korvane_Fundamental_AlarmSource source) {
+  Alarm* alarm = FindAlarm(source);
+  if (alarm == nullptr) return false;
+  alarm->latched = true;
+  return true;
+}
+
 int32_t ChassisModel::GetAlarmCondition(Korvane_Fundamental_AlarmSource source,
                                         uint16_t* occurred) const {
   const Alarm* alarm = FindAlarm(source);

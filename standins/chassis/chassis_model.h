@@ -76,6 +76,8 @@ class ChassisModel {
 
   // Latches every enabled alarm whose value is beyond its threshold now.
   void Sample();
+  // Latches an alarm as if its condition had occurred; false for an unknown source.
+  bool LatchAlarm(Korvane_Fundamental_AlarmSource source);
 
   // --- Test control. ---
   void SetText(Text which, std::string value) {

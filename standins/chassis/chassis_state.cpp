@@ -1,5 +1,7 @@
 #include "standins/chassis/chassis_state.h"
 
+#include "standins/chassis/scenario.h"
+
 namespace korvane::virtual_chassis {
 
 void ChassisState::Reset() {
@@ -7,6 +9,7 @@ void ChassisState::Reset() {
   record = CallRecord{};
   injected.Clear();
   hooks = {};
+  ApplyScenarioFromEnvironment(*this);
 }
 
 void ChassisState::RunHook(Operation op) {
@@ -19,7 +22,11 @@ void ChassisState::RunHook(Operation op) {
 }
 
 ChassisState& TheChassis() {
-  static ChassisState* const state = new ChassisState;
+  static ChassisState* const state = [] {
+    auto* chassis = new ChassisState;
+    ApplyScenarioFromEnvironment(*chassis);
+    return chassis;
+  }();
   return *state;
 }
 

@@ -2,6 +2,7 @@
 // and no driver object behind, wherever it fails.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,31 @@ TEST(OpenSession, CloseEndsTheDriverObject) {
   EXPECT_EQ(CanUnloadNow(), S_OK);
   EXPECT_EQ(chassis::InstanceCount(), 0u);
   EXPECT_EQ(Korvane_close(vi), IVI_ERROR_INVALID_SESSION_HANDLE);
+}
+
+// A self-test error message too long for its buffer is cut to the buffer, the code still
+// written, and the call returns the size the whole message needs.
+TEST(OpenSession, SelfTestErrorMessageIsCutToItsBuffer) {
+  const chassis::ScopedReset reset;
+  const int32_t codes[] = {7, 7};
+  chassis::SetSelfTestCodes(codes, 2);
+  chassis::SetSelfTestCodeText(7, std::string(40, 'm').c_str());
+  ViSession vi = VI_NULL;
+  ASSERT_EQ(Korvane_init(const_cast<char*>("PXI0::0::INSTR"), VI_FALSE, VI_FALSE, &vi), VI_SUCCESS);
+  ViInt16 result = 0;
+  char whole[256];
+  ASSERT_GE(Korvane_self_test(vi, &result, whole), VI_SUCCESS);
+  ViInt32 code = -1;
+  ASSERT_EQ(Korvane_SelfTestErrorQuery(vi, &code, sizeof whole, whole), VI_SUCCESS);
+  const auto needed = static_cast<ViStatus>(std::strlen(whole) + 1);
+  EXPECT_GE(needed, 41);
+  char cut[16];
+  std::memset(cut, '#', sizeof cut);
+  code = -1;
+  EXPECT_EQ(Korvane_SelfTestErrorQuery(vi, &code, 10, cut), needed);
+  EXPECT_EQ(code, 7);
+  EXPECT_EQ(std::string(cut, 11), std::string(whole, 9) + '\0' + '#');
+  EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/com_ptr.h"
 #include "standins/ivi_session/ivi_session.h"
 #include "tests/support/error_info.h"
+#include "tests/support/text.h"
 
 namespace korvane::ivic {
 namespace {
@@ -71,7 +72,9 @@ TEST_F(TranslationTest, PendingDescriptionTravelsWithTheStatus) {
                         Case{E_INVALIDARG, KORVANE_ERROR_GENERIC}}) {
     testing::SetThreadError(OLESTR("Korvane: t\u00e9st"));
     EXPECT_EQ(TranslateResult(VI_NULL, c.hr), c.status);
-    EXPECT_EQ(ThreadError(), std::make_pair(c.status, std::string("Korvane: t\xC3\xA9st")));
+    // In the thread's ANSI code page: UTF-8 on Linux, the system's code page on Windows.
+    EXPECT_EQ(ThreadError(),
+              std::make_pair(c.status, testing::Narrow(OLESTR("Korvane: t\u00e9st"))));
   }
   // No pending error: the status alone, nothing stored.
   EXPECT_EQ(TranslateResult(VI_NULL, static_cast<HRESULT>(0x80044002)), KORVANE_ERROR_CHASSIS_API);

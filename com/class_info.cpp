@@ -1,0 +1,54 @@
+#include "com/class_info.h"
+
+#include <mutex>
+
+#include "com/identifiers.h"
+#include "com/type_library.h"
+#include "platform/com_ptr.h"
+
+namespace korvane {
+namespace {
+
+// The library, loaded on first use and released when the module unloads.
+class LoadedLibrary {
+ public:
+  HRESULT Get(ComPtr<ITypeLib>& library) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!library_) {
+      const HRESULT result =
+          LoadRegTypeLib(kLibidKorvane, KORVANE_TYPELIB_MAJOR, KORVANE_TYPELIB_MINOR,
+                         KORVANE_TYPELIB_LCID, library_.GetAddressOf());
+      if (FAILED(result)) return result;
+    }
+    library = library_;
+    return S_OK;
+  }
+
+ private:
+  std::mutex lock_;
+  ComPtr<ITypeLib> library_;
+};
+
+LoadedLibrary& Library() {
+  static LoadedLibrary library;
+  return library;
+}
+
+}  // namespace
+
+HRESULT ClassTypeInfo(REFCLSID clsid, ITypeInfo** typeInfo) {
+  if (typeInfo == nullptr) return E_POINTER;
+  *typeInfo = nullptr;
+  ComPtr<ITypeLib> library;
+  const HRESULT result = Library().Get(library);
+  if (FAILED(result)) return result;
+  return library->GetTypeInfoOfGuid(clsid, typeInfo);
+}
+
+HRESULT ClassGuid(DWORD kind, GUID* guid) {
+  if (guid == nullptr) return E_POINTER;
+  *guid = GUID{};
+  return kind == GUIDKIND_DEFAULT_SOURCE_DISP_IID ? E_FAIL : E_INVALIDARG;
+}
+
+}  // namespace korvane

@@ -1,0 +1,144 @@
+// The module's class objects and the driver's COM identity through the real
+// module: the cached factory, the item classes without one, the unload rule,
+// aggregation, class information and error-information support.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "com/identifiers.h"
+#include "com/interfaces.h"
+#include "platform/com_ptr.h"
+#include "tests/com/com_module.h"
+
+namespace korvane::test {
+namespace {
+
+class ModuleTest : public ::testing::Test {
+ protected:
+  ComPtr<IClassFactory> Factory() const {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(module_.GetClassObject(kClsidKorvane, IID_IClassFactory, factory.GetVoidAddressOf()),
+              S_OK);
+    return factory;
+  }
+  ComPtr<IKorvane> CreateDriver() const {
+    ComPtr<IKorvane> driver;
+    EXPECT_EQ(Factory()->CreateInstance(nullptr, IID_IKorvane, driver.GetVoidAddressOf()), S_OK);
+    return driver;
+  }
+
+  DriverModule module_;
+};
+
+TEST_F(ModuleTest, OnlyTheDriverClassHasAClassObjectAndItIsCached) {
+  EXPECT_EQ(module_.GetClassObject(kClsidKorvane, IID_IClassFactory, nullptr), E_POINTER);
+  for (const CLSID& item : {kClsidTemperatureSensor, kClsidFan, kClsidVoltageRail}) {
+    void* object = this;
+    EXPECT_EQ(module_.GetClassObject(item, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
+  }
+  EXPECT_EQ(Factory().Get(), Factory().Get());
+}
+
+TEST_F(ModuleTest, UnloadWaitsForLiveObjectsAndFactoryLocks) {
+  ASSERT_EQ(module_.CanUnloadNow(), S_OK);
+  ComPtr<IKorvane> driver = CreateDriver();
+  EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+  driver.Reset();
+  EXPECT_EQ(module_.CanUnloadNow(), S_OK);
+  ComPtr<IClassFactory> factory = Factory();
+  factory->LockServer(TRUE);
+  EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+  factory->LockServer(FALSE);
+  EXPECT_EQ(module_.CanUnloadNow(), S_OK);
+}
+
+TEST_F(ModuleTest, RegistrationRestoresTheThreadLocale) {
+  const LCID saved = GetThreadLocale();
+  ASSERT_TRUE(SetThreadLocale(0x0407));
+  EXPECT_EQ(module_.RegisterServer(), S_OK);
+  EXPECT_EQ(GetThreadLocale(), 0x0407u);
+  SetThreadLocale(saved);
+}
+
+// An outer object that counts what its aggregated driver hands on to it.
+class Outer final : public IUnknown {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    ++queries;
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  std::atomic<ULONG> refs{1};
+  std::atomic<int> queries{0};
+};
+
+TEST_F(ModuleTest, AggregatedDriverDelegatesToTheOuterObject) {
+  Outer outer;
+  void* refused = this;
+  EXPECT_EQ(Factory()->CreateInstance(&outer, IID_IKorvane, &refused), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(refused, nullptr);
+  ComPtr<IUnknown> inner;
+  ASSERT_EQ(Factory()->CreateInstance(&outer, IID_IUnknown, inner.GetVoidAddressOf()), S_OK);
+  IKorvane* driver = nullptr;
+  ASSERT_EQ(inner->QueryInterface(IID_IKorvane, reinterpret_cast<void**>(&driver)), S_OK);
+  EXPECT_EQ(outer.refs.load(), 2u);  // the interface's reference went to the outer object
+  void* other = nullptr;
+  EXPECT_EQ(driver->QueryInterface(IID_IIviDriver, &other), E_NOINTERFACE);
+  EXPECT_EQ(outer.queries.load(), 1);
+  driver->Release();
+  EXPECT_EQ(outer.refs.load(), 1u);
+  EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+  inner.Reset();
+  EXPECT_EQ(module_.CanUnloadNow(), S_OK);
+}
+
+// Error information is declared for the class information interfaces and
+// every interface the object answers but its framework ones.
+TEST_F(ModuleTest, ErrorInformationCoversExactlyTheClassInterfaces) {
+  ComPtr<IKorvane> driver = CreateDriver();
+  ComPtr<ISupportErrorInfo> support;
+  ASSERT_EQ(driver->QueryInterface(IID_ISupportErrorInfo, support.GetVoidAddressOf()), S_OK);
+  std::vector<IID> probes = {IID_IUnknown,         IID_IDispatch,         IID_ISupportErrorInfo,
+                             IID_IPersonalityHost, IID_IProvideClassInfo, IID_IProvideClassInfo2,
+                             IID_IClassFactory};
+#define KORVANE_PROBE(Interface, Base, Iid, Kind) probes.push_back(IID_##Interface);
+  KORVANE_INTERFACES(KORVANE_PROBE)
+#undef KORVANE_PROBE
+  for (const IID& iid : probes) {
+    ComPtr<IUnknown> face;
+    const bool answered = driver->QueryInterface(iid, face.GetVoidAddressOf()) == S_OK;
+    const bool framework = IsEqualGUID(iid, IID_IUnknown) ||
+                           IsEqualGUID(iid, IID_ISupportErrorInfo) ||
+                           IsEqualGUID(iid, IID_IPersonalityHost);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(iid), answered && !framework ? S_OK : S_FALSE);
+  }
+  ComPtr<IUnknown> dispatch;
+  EXPECT_EQ(driver->QueryInterface(IID_IDispatch, dispatch.GetVoidAddressOf()), E_NOINTERFACE);
+}
+
+TEST_F(ModuleTest, ClassInformationIsTheRegisteredCoClass) {
+  ComPtr<IKorvane> driver = CreateDriver();
+  ComPtr<IProvideClassInfo2> info;
+  ASSERT_EQ(driver->QueryInterface(IID_IProvideClassInfo2, info.GetVoidAddressOf()), S_OK);
+  EXPECT_EQ(info->GetClassInfo(nullptr), E_POINTER);
+  ComPtr<ITypeInfo> type;
+  ASSERT_EQ(info->GetClassInfo(type.GetAddressOf()), S_OK);
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(type->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->typekind, TKIND_COCLASS);
+  EXPECT_TRUE(IsEqualGUID(attributes->guid, kClsidKorvane));
+  type->ReleaseTypeAttr(attributes);
+
+  GUID guid = kClsidKorvane;
+  EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &guid), E_FAIL);
+  EXPECT_TRUE(IsEqualGUID(guid, GUID{}));
+  EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID + 1, &guid), E_INVALIDARG);
+  EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr), E_POINTER);
+}
+
+}  // namespace
+}  // namespace korvane::test

@@ -1,0 +1,129 @@
+// Registration of the real module with the system's registration command:
+// the keys each class script writes, creation by ProgID from another
+// process, what unregistration removes and leaves, per-user registration.
+
+#include <gtest/gtest.h>
+
+#include "com/identifiers.h"
+#include "tests/com/com_module.h"
+
+namespace korvane::test {
+namespace {
+
+// The suite runs with the IVI stand-in and the driver registered.
+class Registered : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_TRUE(RunRegistration("", KORVANE_IVI_TYPELIB_FILE));
+    ASSERT_TRUE(Register());
+  }
+};
+[[maybe_unused]] const auto* const kRegistered =
+    ::testing::AddGlobalTestEnvironment(new Registered);
+
+OleString Lower(const char* text) {
+  OleString lower = AnsiToOle(text);
+  for (OLECHAR& c : lower) {
+    if (c >= OLECHAR('A') && c <= OLECHAR('Z')) c = static_cast<OLECHAR>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+struct ClassKeys {
+  const char* clsid;
+  const char* progId;  // version-independent
+  const char* description;
+};
+
+// The four classes: each script writes the same pattern of keys.
+constexpr ClassKeys kClasses[] = {
+    {kClsidKorvaneText, "Korvane.Korvane", "Korvane Class"},
+    {kClsidTemperatureSensorText, "Korvane.TemperatureSensor", "KorvaneTemperatureSensor Class"},
+    {kClsidFanText, "Korvane.Fan", "KorvaneFan Class"},
+    {kClsidVoltageRailText, "Korvane.VoltageRail", "KorvaneVoltageRail Class"},
+};
+
+OleString ClassKey(const ClassKeys& keys) {
+  return OLESTR("CLSID\\") + Lower(keys.clsid);
+}
+
+// Checks the keys of every class and of the application below root.
+void ExpectRegisteredBelow(HKEY root) {
+  const OleString appId = Lower(kAppidKorvaneText);
+  for (const ClassKeys& keys : kClasses) {
+    SCOPED_TRACE(keys.progId);
+    const OleString progId = AnsiToOle(keys.progId);
+    const OleString versioned = progId + OLESTR(".1");
+    const OleString clsid = ClassKey(keys);
+    const OleString description = AnsiToOle(keys.description);
+    EXPECT_EQ(TextValue(root, versioned), description);
+    EXPECT_EQ(TextValue(root, versioned + OLESTR("\\CLSID")), Lower(keys.clsid));
+    EXPECT_EQ(TextValue(root, progId), description);
+    EXPECT_EQ(TextValue(root, progId + OLESTR("\\CLSID")), Lower(keys.clsid));
+    EXPECT_EQ(TextValue(root, progId + OLESTR("\\CurVer")), versioned);
+    EXPECT_EQ(TextValue(root, clsid), description);
+    EXPECT_EQ(TextValue(root, clsid + OLESTR("\\ProgID")), versioned);
+    EXPECT_EQ(TextValue(root, clsid + OLESTR("\\VersionIndependentProgID")), progId);
+    EXPECT_EQ(TextValue(root, clsid + OLESTR("\\InprocServer32")),
+              BesideProgram(KORVANE_DRIVER_FILE));
+    EXPECT_EQ(TextValue(root, clsid + OLESTR("\\InprocServer32"), OLESTR("ThreadingModel")),
+              OLESTR("Both"));
+    EXPECT_EQ(TextValue(root, clsid, OLESTR("AppID")), appId);
+    EXPECT_EQ(TextValue(root, clsid + OLESTR("\\TypeLib")), Lower(kLibidKorvaneText));
+  }
+  EXPECT_EQ(TextValue(root, OLESTR("AppID\\") + appId), OLESTR("KorvaneLib"));
+  EXPECT_EQ(TextValue(root, OLESTR("AppID\\Korvane.dll"), OLESTR("AppID")), appId);
+}
+
+// Checks that nothing of the module is left below root, but the parents.
+void ExpectUnregisteredBelow(HKEY root) {
+  for (const ClassKeys& keys : kClasses) {
+    SCOPED_TRACE(keys.progId);
+    EXPECT_FALSE(KeyExists(root, AnsiToOle(keys.progId)));
+    EXPECT_FALSE(KeyExists(root, AnsiToOle(keys.progId) + OLESTR(".1")));
+    EXPECT_FALSE(KeyExists(root, ClassKey(keys)));
+  }
+  EXPECT_FALSE(KeyExists(root, OLESTR("AppID\\") + Lower(kAppidKorvaneText)));
+  EXPECT_FALSE(KeyExists(root, OLESTR("AppID\\Korvane.dll")));
+  EXPECT_FALSE(KeyExists(root, OLESTR("TypeLib\\") + Lower(kLibidKorvaneText)));
+}
+
+TEST(Registration, WritesEveryClassAndTheApplicationAndServesAnotherProcess) {
+  ExpectRegisteredBelow(HKEY_CLASSES_ROOT);
+  EXPECT_EQ(RunProgram(KORVANE_CLIENT_FILE), 0);
+  // An item class is registered, yet has no class object.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  void* fan = nullptr;
+  EXPECT_EQ(CoCreateInstance(kClsidFan, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &fan),
+            CLASS_E_CLASSNOTAVAILABLE);
+  CoUninitialize();
+}
+
+TEST(Registration, UnregistrationRemovesWhatItWroteAndKeepsTheParents) {
+  ASSERT_TRUE(Register("/u"));
+  ExpectUnregisteredBelow(HKEY_CLASSES_ROOT);
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, OLESTR("AppID")));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, OLESTR("CLSID")));
+  EXPECT_NE(RunProgram(KORVANE_CLIENT_FILE), 0);
+  ASSERT_TRUE(Register());
+}
+
+TEST(Registration, PerUserInstallWritesOnlyTheUsersClasses) {
+  ASSERT_TRUE(Register("/u"));
+  const HKEY machine = HKEY_LOCAL_MACHINE;
+  const OleString machineClasses = OLESTR("Software\\Classes\\");
+  HKEY user = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, OLESTR("Software\\Classes"), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &user, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(Register("/n /i:USER"));
+  ExpectRegisteredBelow(user);
+  EXPECT_FALSE(KeyExists(machine, machineClasses + ClassKey(kClasses[0])));
+  ASSERT_TRUE(Register("/u /n /i:user"));
+  ExpectUnregisteredBelow(user);
+  RegCloseKey(user);
+  ASSERT_TRUE(Register());
+}
+
+}  // namespace
+}  // namespace korvane::test

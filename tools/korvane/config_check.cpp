@@ -1,0 +1,79 @@
+#include "tools/korvane/config_check.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+#include "platform/ole_string.h"
+#include "standins/ivi_config/store_locations.h"
+#include "standins/ivi_config/store_model.h"
+#include "standins/ivi_config/store_parser.h"
+#include "tools/korvane/exit_codes.h"
+
+namespace korvane::cli {
+namespace {
+
+using ivi_config::StoreModel;
+
+std::string DefaultLocation() {
+  OleString location = ivi_config::ProcessDefaultLocation();
+  if (location.empty()) location = ivi_config::MasterLocation();
+  return OleToAnsi(location);
+}
+
+std::string SessionLine(const StoreModel& store, const ivi_config::DriverSession& session) {
+  std::string line = "  session " + session.name;
+  if (session.simulate) line += ", simulated";
+  if (const auto* asset = ivi_config::FindByName(store.hardwareAssets, session.hardwareAsset))
+    line += ", resource " + asset->ioResourceDescriptor;
+  if (!session.softwareModule.empty()) line += ", module " + session.softwareModule;
+  if (!session.driverSetup.empty()) line += ", DriverSetup \"" + session.driverSetup + "\"";
+  return line;
+}
+
+void PrintSummary(const std::string& path, const StoreModel& store) {
+  std::printf(
+      "%s: valid configuration store: %zu session(s), %zu logical name(s), %zu hardware "
+      "asset(s), %zu software module(s)\n",
+      path.c_str(), store.sessions.size(), store.logicalNames.size(), store.hardwareAssets.size(),
+      store.softwareModules.size());
+  for (const auto& session : store.sessions)
+    std::printf("%s\n", SessionLine(store, session).c_str());
+  for (const auto& logical : store.logicalNames)
+    std::printf("  logical name %s -> session %s\n", logical.name.c_str(), logical.session.c_str());
+}
+
+}  // namespace
+
+int ConfigCheck(const std::string& given) {
+  const std::string path = given.empty() ? DefaultLocation() : given;
+  if (path.empty()) {
+    std::fprintf(stderr, "korvane: no configuration store file: give one, or set %s\n",
+                 ivi_config::kProcessDefaultVariable);
+    return kExitBadInput;
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+    return kExitBadInput;
+  }
+  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
+  try {
+    const StoreModel store = ivi_config::ParseStore(text);
+    PrintSummary(path, store);
+    return kExitOk;
+  } catch (const ivi_config::StoreFormatError& error) {
+    // what() reads "line <n>: <reason>".
+    std::string_view reason = error.what();
+    if (const auto colon = reason.find(": "); colon != std::string_view::npos)
+      reason.remove_prefix(colon + 2);
+    std::fprintf(stderr, "%s:%d: %.*s\n", path.c_str(), error.line(),
+                 static_cast<int>(reason.size()), reason.data());
+    return kExitBadInput;
+  }
+}
+
+}  // namespace korvane::cli

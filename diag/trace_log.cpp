@@ -1,6 +1,7 @@
 #include "diag/trace_log.h"
 
 #include "diag/trace_clock.h"
+#include "diag/trace_note.h"
 #include "diag/trace_path.h"
 #include "diag/trace_text.h"
 
@@ -89,6 +90,11 @@ void CTraceLog::SetNamePrefix(OleString prefix) {
   namePrefix_ = std::move(prefix);
 }
 
+void CTraceLog::SetStartNote(OleString note) {
+  std::lock_guard lock(mutex_);
+  startNote_ = std::move(note);
+}
+
 void CTraceLog::Stop() {
   std::lock_guard lock(mutex_);
   state_ = TraceState::kStopped;
@@ -125,6 +131,7 @@ HRESULT CTraceLog::StartLocked() {
   startFailure_.clear();
   scratch_.assign(kXmlDeclaration);
   if (!stylesheet.empty()) AppendStylesheetLine(scratch_, stylesheet);
+  if (!startNote_.empty()) AppendTraceNote(scratch_, startNote_);
   root_.StartElement(kRootElement);  // completed by the first record
   file_.Write(scratch_);             // a failed write is not reported
   lastSave_ = TraceCounterNow();

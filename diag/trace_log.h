@@ -53,6 +53,9 @@ class CTraceLog {
   void SetArraySizeMax(int32_t elements);
   void SetSaveInterval(int32_t minutes);
   void SetNamePrefix(OleString prefix);
+  // A note written as a comment after the header of each file started from
+  // now on (empty: none).
+  void SetStartNote(OleString note);
 
   const OleString& fileName() const { return fileName_; }
   const OleString& stylesheet() const { return stylesheet_; }
@@ -137,6 +140,7 @@ class CTraceLog {
   // Settings.
   OleString fileName_;
   OleString namePrefix_;
+  OleString startNote_;
   OleString stylesheet_;
   int32_t sizeMax_ = 1000000;
   bool arrayEnabled_ = false;

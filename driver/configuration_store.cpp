@@ -132,19 +132,36 @@ HRESULT ReadVirtualName(IIviVirtualName& virtualName, StoreVirtualName& entry) {
 
 }  // namespace
 
-ComPtr<IIviConfigStore> OpenConfigStore() {
+namespace {
+
+// The description of the thread's error information, taken; empty when there
+// is none.
+OleString TakeErrorDescription() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.GetAddressOf()) != S_OK || !info) return {};
+  ScopedBstr description;
+  if (FAILED(info->GetDescription(description.Receive()))) return {};
+  return OleString(description.Get(), description.Length());
+}
+
+}  // namespace
+
+ComPtr<IIviConfigStore> OpenConfigStore(OleString* failure) {
   ComPtr<IIviConfigStore> store;
   ComPtr<IUnknown> created;
   ScopedBstr location;
-  const bool opened =
+  const bool running =
       SUCCEEDED(CoCreateInstance(CLSID_IviConfigStore, nullptr, kAnyServerContext,
                                  IidOf<IUnknown>(), created.GetVoidAddressOf())) &&
       SUCCEEDED(OleRun(created.Get())) &&
       SUCCEEDED(created->QueryInterface(IidOf<IIviConfigStore>(), store.GetVoidAddressOf())) &&
       SUCCEEDED(store->get_ProcessDefaultLocation(location.Receive())) &&
-      (location.Length() != 0 || SUCCEEDED(store->get_MasterLocation(location.Receive()))) &&
-      SUCCEEDED(store->Deserialize(location.Get()));
-  if (opened) return store;
+      (location.Length() != 0 || SUCCEEDED(store->get_MasterLocation(location.Receive())));
+  if (running) {
+    const HRESULT read = store->Deserialize(location.Get());
+    if (SUCCEEDED(read)) return store;
+    if (failure != nullptr && read != IVICONFIG_E_NO_STORE) *failure = TakeErrorDescription();
+  }
   SetErrorInfo(0, nullptr);
   return nullptr;
 }

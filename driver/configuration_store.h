@@ -14,9 +14,9 @@
 #include "driver/name_value_table.h"
 #include "driver/operation_flags.h"
 #include "platform/com_ptr.h"
-#include "standins/ivi_config/ivi_config_server.h"
 #include "platform/ole_string.h"
 #include "platform/win32.h"
+#include "standins/ivi_config/ivi_config_server.h"
 
 namespace korvane {
 
@@ -24,8 +24,10 @@ namespace korvane {
 // in any server context, runs it, and reads it from its process-default
 // location or, when that is empty, its master location. Null when any of
 // this fails: then there is no configuration store, and the thread is left
-// without error information.
-ComPtr<IIviConfigStore> OpenConfigStore();
+// without error information. When a store file is there but cannot be read
+// or is malformed, *failure (if given) receives the store's own description
+// of the fault (the file, the line, the reason).
+ComPtr<IIviConfigStore> OpenConfigStore(OleString* failure = nullptr);
 
 // The driver session that `name` names (a logical name or a session name),
 // or null when there is none or the lookup fails.

@@ -14,6 +14,7 @@
 namespace korvane {
 namespace {
 
+constexpr const OLECHAR* kStoreNotUsed = OLESTR("The IVI configuration store was not used: ");
 constexpr const OLECHAR* kNoSoftwareModule =
     OLESTR("Software module could not be loaded from the IVI Configuration Store.");
 
@@ -161,7 +162,12 @@ HRESULT CDriver::LoadConfiguration(BSTR resourceName, BSTR optionString) {
                                    reverseVirtualNames_,
                                    moduleNames_};
   HRESULT status = S_OK;
-  if (const ComPtr<IIviConfigStore> store = OpenConfigStore()) {
+  // A store file that is there but unusable is passed over as if there were
+  // none; the trace says why.
+  OleString storeFailure;
+  const ComPtr<IIviConfigStore> store = OpenConfigStore(&storeFailure);
+  trace_.SetStartNote(storeFailure.empty() ? OleString() : kStoreNotUsed + storeFailure);
+  if (store) {
     if (const ComPtr<IIviDriverSession> session = FindDriverSession(*store.Get(), resource)) {
       logicalName_ = resource;
       status = LoadSession(target, *session.Get(), optionString_);

@@ -96,6 +96,15 @@ KeyPath SplitPath(LPCWSTR subKey) {
   return parts;
 }
 
+// Whether a key path of a hive fits Windows's limits of depth and name length.
+bool WithinLimits(Hive hive, const KeyPath& path) {
+  const std::size_t below = hive == Hive::kClassesRoot ? kClassesPath.size() : 0;
+  if (path.size() + below > korvane::platform::kMaxKeyDepth) return false;
+  return std::all_of(path.begin(), path.end(), [](const std::u16string& name) {
+    return name.size() <= korvane::platform::kMaxKeyNameLength;
+  });
+}
+
 KeyPath Join(const KeyPath& first, const KeyPath& second) {
   KeyPath joined = first;
   joined.insert(joined.end(), second.begin(), second.end());
@@ -227,6 +236,7 @@ extern "C" LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, D
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   const KeyPath path = Join(base.path, SplitPath(lpSubKey));
+  if (!WithinLimits(base.hive, path)) return ERROR_INVALID_PARAMETER;
   bool created = false;
   const LONG status = Write([&](RegistryTree& tree, bool* modified) -> LONG {
     if (Resolve(tree, base) == nullptr) return ERROR_KEY_DELETED;
@@ -270,6 +280,7 @@ extern "C" LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD d
   if (!Describe(hKey, &key)) return ERROR_INVALID_HANDLE;
   if (lpData == nullptr && cbData != 0) return ERROR_NOACCESS;
   const std::u16string name = lpValueName == nullptr ? std::u16string() : lpValueName;
+  if (name.size() > korvane::platform::kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
   std::vector<BYTE> data(lpData, lpData + cbData);
   return Write([&](RegistryTree& tree, bool* modified) -> LONG {
     RegistryKey* target = Resolve(tree, key);

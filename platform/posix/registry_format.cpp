@@ -1,10 +1,12 @@
 // The registry file's text form (see detail/registry_format.h).
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "platform/posix/detail/registry_format.h"
-#include "platform/posix/detail/utf.h"
+#include "platform/posix/winerror.h"
 #include "platform/posix/winreg.h"
 
 namespace korvane::platform {
@@ -19,34 +21,117 @@ std::string Hex2(unsigned value) {
   return buffer;
 }
 
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// --- Names and strings as bytes ----------------------------------------------
+
+// UTF-8, with each unpaired surrogate encoded like any other code point below
+// 0x10000, so that every UTF-16 text has exactly one byte form.
+std::string ToBytes(std::u16string_view text) {
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t code = text[i];
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (code < 0x80) {
+      bytes += static_cast<char>(code);
+    } else if (code < 0x800) {
+      bytes += static_cast<char>(0xC0 | (code >> 6));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      bytes += static_cast<char>(0xE0 | (code >> 12));
+      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      bytes += static_cast<char>(0xF0 | (code >> 18));
+      bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return bytes;
+}
+
+// The inverse of ToBytes; null for bytes it never writes (overlong forms,
+// stray continuation bytes, code points above 0x10FFFF).
+std::optional<std::u16string> FromBytes(std::string_view bytes) {
+  std::u16string text;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t length = 0;
+    char32_t code = 0;
+    char32_t least = 0;
+    if (lead < 0x80) {
+      length = 1, code = lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2, code = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3, code = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4, code = lead & 0x07, least = 0x10000;
+    } else {
+      return std::nullopt;
+    }
+    if (bytes.size() - i < length) return std::nullopt;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) return std::nullopt;
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF) return std::nullopt;
+    if (code >= 0x10000) {
+      text += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      text += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      text += static_cast<char16_t>(code);
+    }
+    i += length;
+  }
+  return text;
+}
+
+// The bytes of an unpaired surrogate start with ED A0..ED BF; they are always
+// escaped, so that the file stays valid UTF-8.
+bool StartsSurrogate(const std::string& bytes, std::size_t i) {
+  return static_cast<unsigned char>(bytes[i]) == 0xED && i + 1 < bytes.size() &&
+         static_cast<unsigned char>(bytes[i + 1]) >= 0xA0;
+}
+
+bool IsControl(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
 // --- Writing ------------------------------------------------------------------
 
 std::string QuoteText(std::u16string_view text) {
+  const std::string bytes = ToBytes(text);
   std::string quoted = "\"";
-  for (char c : Utf16ToUtf8(text)) {
-    switch (c) {
-      case '\\':
-        quoted += "\\\\";
-        break;
-      case '"':
-        quoted += "\\\"";
-        break;
-      case '\n':
-        quoted += "\\n";
-        break;
-      case '\r':
-        quoted += "\\r";
-        break;
-      case '\t':
-        quoted += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          quoted += "\\x";
-          quoted += Hex2(static_cast<unsigned char>(c));
-        } else {
-          quoted += c;
-        }
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\\' || c == '"') {
+      quoted.append(1, '\\').append(1, c);
+    } else if (c == '\n') {
+      quoted += "\\n";
+    } else if (c == '\r') {
+      quoted += "\\r";
+    } else if (c == '\t') {
+      quoted += "\\t";
+    } else if (IsControl(c)) {
+      quoted.append("\\x").append(Hex2(static_cast<unsigned char>(c)));
+    } else if (StartsSurrogate(bytes, i)) {
+      for (std::size_t end = i + 3; i < end; ++i) {
+        quoted.append("\\x").append(Hex2(static_cast<unsigned char>(bytes[i])));
+      }
+      --i;
+    } else {
+      quoted += c;
     }
   }
   quoted += '"';
@@ -54,11 +139,16 @@ std::string QuoteText(std::u16string_view text) {
 }
 
 std::string EscapeKeyName(std::u16string_view name) {
+  const std::string bytes = ToBytes(name);
   std::string escaped;
-  for (char c : Utf16ToUtf8(name)) {
-    if (c == '%' || static_cast<unsigned char>(c) < 0x20) {
-      escaped += '%';
-      escaped += Hex2(static_cast<unsigned char>(c));
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    const std::size_t count = StartsSurrogate(bytes, i) ? 3 : 1;
+    if (count == 3 || c == '%' || c == '\\' || IsControl(c)) {
+      for (std::size_t end = i + count; i < end; ++i) {
+        escaped.append("%").append(Hex2(static_cast<unsigned char>(bytes[i])));
+      }
+      --i;
     } else {
       escaped += c;
     }
@@ -67,7 +157,7 @@ std::string EscapeKeyName(std::u16string_view name) {
 }
 
 // The data as a string when it is exactly one terminated UTF-16 string
-// without embedded NULs or unpaired surrogates.
+// without embedded NULs.
 std::optional<std::u16string> AsPlainString(const std::vector<BYTE>& data) {
   if (data.size() < 2 || data.size() % 2 != 0) return std::nullopt;
   std::u16string text(data.size() / 2, u'\0');
@@ -75,7 +165,6 @@ std::optional<std::u16string> AsPlainString(const std::vector<BYTE>& data) {
   if (text.back() != 0) return std::nullopt;
   text.pop_back();
   if (text.find(u'\0') != std::u16string::npos) return std::nullopt;
-  if (Utf8ToUtf16(Utf16ToUtf8(text)) != text) return std::nullopt;
   return text;
 }
 
@@ -101,7 +190,7 @@ std::string FormatData(const RegistryValue& value) {
   return hex;
 }
 
-void WriteKey(const RegistryKey& key, const std::string& path, std::string* out) {
+void WriteSection(const RegistryKey& key, const std::string& path, std::string* out) {
   out->append("\n[").append(path).append("]\n");
   for (const RegistryValue& value : key.values()) {
     out->append(value.name.empty() ? std::string("@") : QuoteText(value.name))
@@ -109,10 +198,20 @@ void WriteKey(const RegistryKey& key, const std::string& path, std::string* out)
         .append(FormatData(value))
         .append("\n");
   }
-  for (const RegistryKey* sub : key.SubKeys()) {
-    std::string subPath = path;
-    subPath.append("\\").append(EscapeKeyName(sub->name()));
-    WriteKey(*sub, subPath, out);
+}
+
+// Writes a hive's keys parents first, walking the tree with a stack of its own.
+void WriteHive(const RegistryKey& hive, std::string* out) {
+  std::vector<std::pair<const RegistryKey*, std::string>> pending;
+  pending.emplace_back(&hive, ToBytes(hive.name()));
+  while (!pending.empty()) {
+    auto [key, path] = std::move(pending.back());
+    pending.pop_back();
+    WriteSection(*key, path, out);
+    const auto subKeys = key->SubKeys();
+    for (auto sub = subKeys.rbegin(); sub != subKeys.rend(); ++sub) {
+      pending.emplace_back(*sub, path + "\\" + EscapeKeyName((*sub)->name()));
+    }
   }
 }
 
@@ -134,6 +233,19 @@ std::optional<unsigned char> ReadHexByte(std::string_view text, std::size_t pos)
   return static_cast<unsigned char>(high * 16 + low);
 }
 
+// Reads an unsigned number of at most 32 bits in the given base, all of text.
+std::optional<DWORD> ReadNumber(std::string_view text, unsigned base) {
+  if (text.empty() || text.size() > (base == 16 ? 8u : 10u)) return std::nullopt;
+  unsigned long long number = 0;
+  for (const char c : text) {
+    const int digit = HexDigit(c);
+    if (digit < 0 || static_cast<unsigned>(digit) >= base) return std::nullopt;
+    number = number * base + static_cast<unsigned>(digit);
+  }
+  if (number > 0xFFFFFFFFull) return std::nullopt;
+  return static_cast<DWORD>(number);
+}
+
 // Reads a quoted text at text[*pos], moving *pos past its closing quote.
 std::optional<std::u16string> ReadQuoted(std::string_view text, std::size_t* pos) {
   if (*pos >= text.size() || text[*pos] != '"') return std::nullopt;
@@ -142,7 +254,7 @@ std::optional<std::u16string> ReadQuoted(std::string_view text, std::size_t* pos
     const char c = text[i];
     if (c == '"') {
       *pos = i + 1;
-      return Utf8ToUtf16(bytes);
+      return FromBytes(bytes);
     }
     if (c != '\\') {
       bytes += c;
@@ -150,6 +262,10 @@ std::optional<std::u16string> ReadQuoted(std::string_view text, std::size_t* pos
     }
     if (++i >= text.size()) return std::nullopt;
     switch (text[i]) {
+      case '\\':
+      case '"':
+        bytes += text[i];
+        break;
       case 'n':
         bytes += '\n';
         break;
@@ -167,24 +283,25 @@ std::optional<std::u16string> ReadQuoted(std::string_view text, std::size_t* pos
         break;
       }
       default:
-        bytes += text[i];
+        return std::nullopt;
     }
   }
   return std::nullopt;
 }
 
-std::u16string UnescapeKeyName(std::string_view name) {
+std::optional<std::u16string> UnescapeKeyName(std::string_view name) {
   std::string bytes;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto byte = name[i] == '%' ? ReadHexByte(name, i + 1) : std::nullopt;
-    if (byte) {
-      bytes += static_cast<char>(*byte);
-      i += 2;
-    } else {
+    if (name[i] != '%') {
       bytes += name[i];
+      continue;
     }
+    const auto byte = ReadHexByte(name, i + 1);
+    if (!byte) return std::nullopt;
+    bytes += static_cast<char>(*byte);
+    i += 2;
   }
-  return Utf8ToUtf16(bytes);
+  return FromBytes(bytes);
 }
 
 std::vector<BYTE> StringData(const std::u16string& text) {
@@ -195,76 +312,78 @@ std::vector<BYTE> StringData(const std::u16string& text) {
 
 // Parses the data part of a value line ("..." / expand:"..." / dword: / hex(n):).
 bool ParseData(std::string_view text, DWORD* type, std::vector<BYTE>* data) {
-  std::size_t pos = 0;
   if (text.starts_with("\"") || text.starts_with("expand:\"")) {
     *type = text.starts_with("expand:") ? REG_EXPAND_SZ : REG_SZ;
-    pos = text.find('"');
+    std::size_t pos = text.find('"');
     const auto value = ReadQuoted(text, &pos);
     if (!value || pos != text.size()) return false;
     *data = StringData(*value);
     return true;
   }
   if (text.starts_with("dword:")) {
-    const std::string digits(text.substr(6));
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(digits.c_str(), &end, 16);
-    if (digits.empty() || *end != '\0') return false;
-    const auto value = static_cast<DWORD>(number);
+    const auto number = ReadNumber(text.substr(6), 16);
+    if (!number) return false;
     *type = REG_DWORD;
-    data->resize(sizeof(value));
-    std::memcpy(data->data(), &value, sizeof(value));
+    data->resize(sizeof(DWORD));
+    std::memcpy(data->data(), &*number, sizeof(DWORD));
     return true;
   }
   if (!text.starts_with("hex(")) return false;
   const std::size_t close = text.find("):");
   if (close == std::string_view::npos) return false;
-  const std::string typeText(text.substr(4, close - 4));
-  char* end = nullptr;
-  *type = static_cast<DWORD>(std::strtoul(typeText.c_str(), &end, 10));
-  if (typeText.empty() || *end != '\0') return false;
+  const auto number = ReadNumber(text.substr(4, close - 4), 10);
+  if (!number) return false;
+  *type = *number;
   data->clear();
-  for (pos = close + 2; pos < text.size(); pos += 3) {
-    const auto byte = ReadHexByte(text, pos);
-    if (!byte) return false;
+  const std::string_view bytes = text.substr(close + 2);
+  for (std::size_t pos = 0; pos < bytes.size(); pos += 3) {
+    const auto byte = ReadHexByte(bytes, pos);
+    if (!byte || (pos + 2 < bytes.size() && bytes[pos + 2] != ',')) return false;
+    if (pos + 2 == bytes.size() - 1) return false;  // a trailing comma
     data->push_back(*byte);
   }
   return true;
 }
 
 // The key a section header names, created in the tree; null when the header
-// names no hive.
+// names no hive, breaks a limit or cannot be read.
 RegistryKey* KeyOfHeader(std::string_view header, RegistryTree* tree) {
-  KeyPath path;
-  std::size_t start = 0;
-  while (start <= header.size()) {
-    std::size_t end = header.find('\\', start);
-    if (end == std::string_view::npos) end = header.size();
-    path.push_back(UnescapeKeyName(header.substr(start, end - start)));
+  const std::size_t firstSlash = std::min(header.find('\\'), header.size());
+  const std::string_view hive = header.substr(0, firstSlash);
+  RegistryKey* key = nullptr;
+  if (hive == "HKEY_LOCAL_MACHINE") key = &tree->machine;
+  if (hive == "HKEY_CURRENT_USER") key = &tree->user;
+  if (key == nullptr) return nullptr;
+  std::size_t depth = 0;
+  for (std::size_t start = firstSlash + 1; start <= header.size(); ++depth) {
+    const std::size_t end = std::min(header.find('\\', start), header.size());
+    const auto name = UnescapeKeyName(header.substr(start, end - start));
+    if (depth == kMaxKeyDepth || !name || name->empty() || name->size() > kMaxKeyNameLength) {
+      return nullptr;
+    }
+    bool created = false;
+    key = key->FindOrCreateSubKey(*name, &created);
     start = end + 1;
   }
-  RegistryKey* root = nullptr;
-  if (path.front() == tree->machine.name()) root = &tree->machine;
-  if (path.front() == tree->user.name()) root = &tree->user;
-  if (root == nullptr) return nullptr;
-  path.erase(path.begin());
-  bool created = false;
-  return CreateKey(*root, path, &created);
+  return key;
 }
 
-void ParseValueLine(std::string_view line, RegistryKey* key) {
+bool ParseValueLine(std::string_view line, RegistryKey* key) {
   std::u16string name;
   std::size_t pos = 0;
   if (line.starts_with("@=")) {
     pos = 1;
   } else {
     const auto quoted = ReadQuoted(line, &pos);
-    if (!quoted) return;
+    if (!quoted || quoted->empty() || quoted->size() > kMaxValueNameLength) return false;
     name = *quoted;
   }
-  if (pos >= line.size() || line[pos] != '=') return;
+  if (pos >= line.size() || line[pos] != '=' || key->FindValue(name) != nullptr) return false;
   DWORD type = REG_NONE;
   std::vector<BYTE> data;
-  if (ParseData(line.substr(pos + 1), &type, &data)) key->SetValue(name, type, std::move(data));
+  if (!ParseData(line.substr(pos + 1), &type, &data)) return false;
+  key->SetValue(name, type, std::move(data));
+  return true;
 }
 
 }  // namespace
@@ -272,26 +391,32 @@ void ParseValueLine(std::string_view line, RegistryKey* key) {
 std::string SerializeRegistry(const RegistryTree& tree) {
   std::string out(kHeader);
   out += "\n";
-  WriteKey(tree.machine, Utf16ToUtf8(tree.machine.name()), &out);
-  WriteKey(tree.user, Utf16ToUtf8(tree.user.name()), &out);
+  WriteHive(tree.machine, &out);
+  WriteHive(tree.user, &out);
   return out;
 }
 
-void ParseRegistry(std::string_view text, RegistryTree* tree) {
+LONG ParseRegistry(std::string_view text, RegistryTree* tree) {
+  if (text.empty()) return ERROR_SUCCESS;
   RegistryKey* current = nullptr;
+  bool headerSeen = false;
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
+    const std::size_t end = std::min(text.find('\n', start), text.size());
     std::string_view line = text.substr(start, end - start);
     if (line.ends_with('\r')) line.remove_suffix(1);
     start = end + 1;
-    if (line.starts_with("[") && line.ends_with("]")) {
+    if (!headerSeen) {
+      if (line != kHeader) return ERROR_BADDB;
+      headerSeen = true;
+    } else if (line.starts_with("[") && line.ends_with("]") && line.size() >= 2) {
       current = KeyOfHeader(line.substr(1, line.size() - 2), tree);
-    } else if (current != nullptr && !line.empty()) {
-      ParseValueLine(line, current);
+      if (current == nullptr) return ERROR_BADDB;
+    } else if (!line.empty() && (current == nullptr || !ParseValueLine(line, current))) {
+      return ERROR_BADDB;
     }
   }
+  return ERROR_SUCCESS;
 }
 
 }  // namespace korvane::platform

@@ -28,6 +28,20 @@ std::u16string FoldName(std::u16string_view name) {
   return folded;
 }
 
+RegistryKey::~RegistryKey() {
+  std::vector<std::unique_ptr<RegistryKey>> doomed;
+  const auto adopt = [&doomed](RegistryKey& key) {
+    for (auto& entry : key.subKeys_) doomed.push_back(std::move(entry.second));
+    key.subKeys_.clear();
+  };
+  adopt(*this);
+  while (!doomed.empty()) {
+    std::unique_ptr<RegistryKey> key = std::move(doomed.back());
+    doomed.pop_back();
+    adopt(*key);
+  }  // each key is freed here without sub keys
+}
+
 RegistryKey* RegistryKey::FindSubKey(std::u16string_view name) const {
   const auto found = subKeys_.find(FoldName(name));
   return found == subKeys_.end() ? nullptr : found->second.get();
@@ -47,6 +61,7 @@ bool RegistryKey::RemoveSubKey(std::u16string_view name) {
 void RegistryKey::RemoveAll() {
   subKeys_.clear();
   values_.clear();
+  valueIndex_.clear();
 }
 
 std::vector<const RegistryKey*> RegistryKey::SubKeys() const {
@@ -57,30 +72,29 @@ std::vector<const RegistryKey*> RegistryKey::SubKeys() const {
 }
 
 const RegistryValue* RegistryKey::FindValue(std::u16string_view name) const {
-  const std::u16string folded = FoldName(name);
-  for (const RegistryValue& value : values_) {
-    if (FoldName(value.name) == folded) return &value;
-  }
-  return nullptr;
+  const auto found = valueIndex_.find(FoldName(name));
+  return found == valueIndex_.end() ? nullptr : &values_[found->second];
 }
 
 void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYTE> data) {
-  auto* existing = const_cast<RegistryValue*>(FindValue(name));
-  if (existing != nullptr) {
-    existing->type = type;
-    existing->data = std::move(data);
-  } else {
+  const auto [slot, added] = valueIndex_.emplace(FoldName(name), values_.size());
+  if (added) {
     values_.push_back(RegistryValue{std::u16string(name), type, std::move(data)});
+  } else {
+    values_[slot->second].type = type;
+    values_[slot->second].data = std::move(data);
   }
 }
 
 bool RegistryKey::RemoveValue(std::u16string_view name) {
-  const std::u16string folded = FoldName(name);
-  const auto found = std::find_if(values_.begin(), values_.end(), [&](const RegistryValue& v) {
-    return FoldName(v.name) == folded;
-  });
-  if (found == values_.end()) return false;
-  values_.erase(found);
+  const auto found = valueIndex_.find(FoldName(name));
+  if (found == valueIndex_.end()) return false;
+  const std::size_t position = found->second;
+  valueIndex_.erase(found);
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(position));
+  for (auto& entry : valueIndex_) {
+    if (entry.second > position) --entry.second;
+  }
   return true;
 }
 

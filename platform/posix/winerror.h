@@ -52,6 +52,7 @@ inline constexpr LONG ERROR_CANTWRITE = 1013;
 inline constexpr LONG ERROR_REGISTRY_CORRUPT = 1015;
 inline constexpr LONG ERROR_KEY_DELETED = 1018;
 inline constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
+inline constexpr LONG ERROR_TIMEOUT = 1460;
 
 // COM status codes.
 inline constexpr HRESULT S_OK = static_cast<HRESULT>(0x00000000);

@@ -51,6 +51,8 @@ HRESULT ConfigStore::Deserialize(BSTR location) {
     return ReportFailure(error.code(), IID_IIviConfigStore, {error.what()});
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
+  } catch (const std::exception& error) {  // nothing may pass the COM boundary
+    return ReportFailure(IVICONFIG_E_CANNOT_READ, IID_IIviConfigStore, {error.what()});
   }
 }
 

@@ -1,7 +1,9 @@
 #include "standins/ivi_config/store_parser.h"
 
 #include <charconv>
+#include <cstdint>
 #include <set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -10,9 +12,16 @@
 namespace korvane::ivi_config {
 
 StoreFormatError::StoreFormatError(int line, const std::string& reason)
-    : std::runtime_error("line " + std::to_string(line) + ": " + reason), line_(line) {}
+    : std::runtime_error("line " + std::to_string(line) + ": " + reason),
+      line_(line),
+      reason_(reason) {}
 
 namespace {
+
+// A structure path holds at most this many structures.
+constexpr std::size_t kMaxStructureDepth = 64;
+// The virtual ranges of one session stand for at most this many names.
+constexpr std::int64_t kMaxRangeNames = 10000;
 
 enum class SectionKind { None, Store, LogicalName, HardwareAsset, SoftwareModule, Session };
 
@@ -33,6 +42,18 @@ struct Reference {
 
 std::string Quoted(std::string_view text) {
   return "'" + std::string(text) + "'";
+}
+
+// The line without a comment at its end: a ';' or '#' after a blank, outside
+// double quotes, starts one.
+std::string_view StripComment(std::string_view line) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') quoted = !quoted;
+    const bool afterBlank = i > 0 && (line[i - 1] == ' ' || line[i - 1] == '\t');
+    if (!quoted && afterBlank && (line[i] == ';' || line[i] == '#')) return Trim(line.substr(0, i));
+  }
+  return line;
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -90,6 +111,14 @@ class Parser {
   std::vector<DataComponent>& CurrentComponents();
   void CheckReferences() const;
 
+  // The names of every list (sections of a kind, components of an owner or
+  // structure, a module's name table, a session's virtual names), so that
+  // each lookup costs the same however long the file.
+  static std::string ListKey(char list, std::size_t owner);
+  const std::size_t* Find(const std::string& list, std::string_view name) const;
+  void Insert(const std::string& list, std::string_view name, std::size_t index);
+  std::string ComponentsKey() const;
+
   StoreModel model_;
   int line_ = 0;
   SectionKind kind_ = SectionKind::None;
@@ -97,7 +126,34 @@ class Parser {
   std::vector<std::string> path_;   // structure path of a data section, empty otherwise
   std::set<std::string> seenKeys_;  // settings of the current section, lower case
   std::vector<Reference> references_;
+  std::unordered_map<std::string, std::size_t> names_;        // list key, '\n', name -> position
+  std::unordered_map<std::size_t, std::int64_t> rangeNames_;  // session -> names of its ranges
 };
+
+std::string Parser::ListKey(char list, std::size_t owner) {
+  return list + std::to_string(owner);
+}
+
+const std::size_t* Parser::Find(const std::string& list, std::string_view name) const {
+  std::string key = list;
+  key.append(1, '\n').append(name);
+  const auto found = names_.find(key);
+  return found == names_.end() ? nullptr : &found->second;
+}
+
+void Parser::Insert(const std::string& list, std::string_view name, std::size_t index) {
+  std::string key = list;
+  key.append(1, '\n').append(name);
+  names_.emplace(std::move(key), index);
+}
+
+// The key of the components list the current section adds to: the owner's,
+// or a structure's below it along path_.
+std::string Parser::ComponentsKey() const {
+  std::string key = ListKey(kind_ == SectionKind::Session ? 'C' : 'M', index_);
+  for (const auto& name : path_) key.append(1, '/').append(name);
+  return key;
+}
 
 StoreModel Parser::Run(std::string_view text) {
   while (!text.empty()) {
@@ -113,6 +169,7 @@ StoreModel Parser::Run(std::string_view text) {
 void Parser::Line(std::string_view line) {
   line = Trim(line);
   if (line.empty() || line.front() == '#' || line.front() == ';') return;
+  line = StripComment(line);
   if (line.front() == '[') {
     if (line.back() != ']') Fail("a section header must end with ']'");
     Header(line.substr(1, line.size() - 2));
@@ -149,9 +206,11 @@ void Parser::Header(std::string_view inside) {
 
 void Parser::OpenOwner(SectionKind kind, std::string_view name) {
   const auto open = [&](auto& list) {
-    if (FindByName(list, name) != nullptr) Fail("a second section named " + Quoted(name));
+    const std::string key = ListKey('S', static_cast<std::size_t>(kind));
+    if (Find(key, name) != nullptr) Fail("a second section named " + Quoted(name));
     list.emplace_back().name = name;
     index_ = list.size() - 1;
+    Insert(key, name, index_);
   };
   switch (kind) {
     case SectionKind::LogicalName:
@@ -168,24 +227,27 @@ void Parser::OpenOwner(SectionKind kind, std::string_view name) {
 }
 
 void Parser::OpenStructure(std::string_view owner, std::string_view path) {
-  const auto find = [&](const auto& list) {
-    const auto* found = FindByName(list, owner);
-    if (found == nullptr) Fail(Quoted(owner) + " must be declared above its data components");
-    index_ = static_cast<std::size_t>(found - list.data());
-  };
-  if (kind_ == SectionKind::Session) find(model_.sessions);
-  if (kind_ == SectionKind::SoftwareModule) find(model_.softwareModules);
+  const auto* found = Find(ListKey('S', static_cast<std::size_t>(kind_)), owner);
+  if (found == nullptr) Fail(Quoted(owner) + " must be declared above its data components");
+  index_ = *found;
 
   auto* components = &OwnerComponents();
   for (auto rest = SplitAt(path, '/');; rest = SplitAt(rest.tail, '/')) {
     if (rest.head.empty()) Fail("an empty structure name in the section path");
-    auto* structure = FindByName(*components, rest.head);
-    if (structure == nullptr) {
+    if (path_.size() == kMaxStructureDepth) {
+      Fail("structures nest at most " + std::to_string(kMaxStructureDepth) + " levels deep");
+    }
+    const std::string key = ComponentsKey();
+    const auto* position = Find(key, rest.head);
+    DataComponent* structure = nullptr;
+    if (position == nullptr) {
+      Insert(key, rest.head, components->size());
       structure = &components->emplace_back();
       structure->name = rest.head;
       structure->type = DataType::Structure;
-    } else if (structure->type != DataType::Structure) {
-      Fail(Quoted(rest.head) + " is not a Structure");
+    } else {
+      structure = &(*components)[*position];
+      if (structure->type != DataType::Structure) Fail(Quoted(rest.head) + " is not a Structure");
     }
     path_.emplace_back(rest.head);
     components = &structure->components;
@@ -200,8 +262,10 @@ std::vector<DataComponent>& Parser::OwnerComponents() {
 
 std::vector<DataComponent>& Parser::CurrentComponents() {
   auto* components = &OwnerComponents();
+  std::string key = ListKey(kind_ == SectionKind::Session ? 'C' : 'M', index_);
   for (const auto& name : path_) {
-    components = &FindByName(*components, name)->components;
+    components = &(*components)[*Find(key, name)].components;
+    key.append(1, '/').append(name);
   }
   return *components;
 }
@@ -268,7 +332,9 @@ void Parser::ModuleEntry(std::string_view key, std::string_view value) {
   const auto [word, name, hasName] = SplitWord(key);
   if (EqualsIgnoringCase(word, "Name") && hasName) {
     auto& table = model_.softwareModules[index_].nameTable;
-    if (FindByName(table, name) != nullptr) Fail("name " + Quoted(name) + " is listed twice");
+    const std::string list = ListKey('N', index_);
+    if (Find(list, name) != nullptr) Fail("name " + Quoted(name) + " is listed twice");
+    Insert(list, name, table.size());
     table.push_back({std::string(name), std::string(value)});
     return;
   }
@@ -317,13 +383,16 @@ bool Parser::SessionFlag(std::string_view key, std::string_view value) {
 
 void Parser::VirtualNameEntry(std::string_view name, std::string_view mapTo) {
   auto& names = model_.sessions[index_].virtualNames;
-  if (FindByName(names, name) != nullptr) Fail("virtual name " + Quoted(name) + " is set twice");
+  const std::string list = ListKey('V', index_);
+  if (Find(list, name) != nullptr) Fail("virtual name " + Quoted(name) + " is set twice");
+  Insert(list, name, names.size());
   names.push_back({std::string(name), std::string(mapTo), {}});
 }
 
 void Parser::VirtualRangeEntry(std::string_view name, std::string_view range) {
-  auto* virtualName = FindByName(model_.sessions[index_].virtualNames, name);
-  if (virtualName == nullptr) Fail("VirtualRange for " + Quoted(name) + " before its VirtualName");
+  const auto* position = Find(ListKey('V', index_), name);
+  if (position == nullptr) Fail("VirtualRange for " + Quoted(name) + " before its VirtualName");
+  auto& virtualName = model_.sessions[index_].virtualNames[*position];
   const auto [bounds, start, hasStart] = SplitWord(range);
   const auto [low, high, hasDash] = SplitAt(bounds, '-');
   if (!hasDash) Fail("a range is '<min>-<max>' or '<min>-<max> starting <index>'");
@@ -337,7 +406,17 @@ void Parser::VirtualRangeEntry(std::string_view name, std::string_view range) {
     }
     parsed.startingPhysicalIndex = ParseInteger(index);
   }
-  virtualName->ranges.push_back(parsed);
+  const std::int64_t count = std::int64_t{parsed.max} - parsed.min + 1;
+  if (std::int64_t{parsed.startingPhysicalIndex} + count - 1 > INT32_MAX) {
+    Fail("the range's physical indexes run past " + std::to_string(INT32_MAX));
+  }
+  std::int64_t& total = rangeNames_[index_];
+  total += count;
+  if (total > kMaxRangeNames) {
+    Fail("the virtual ranges of session " + Quoted(model_.sessions[index_].name) +
+         " stand for more than " + std::to_string(kMaxRangeNames) + " names");
+  }
+  virtualName.ranges.push_back(parsed);
 }
 
 bool Parser::DataEntry(std::string_view key, std::string_view value) {
@@ -346,10 +425,10 @@ bool Parser::DataEntry(std::string_view key, std::string_view value) {
   if (!type || !hasName) return false;
   if (*type == DataType::Structure) Fail("a Structure is declared as a section [<owner> / <path>]");
   auto& components = CurrentComponents();
-  if (FindByName(components, name) != nullptr) {
-    Fail("data component " + Quoted(name) + " is declared twice");
-  }
+  const std::string list = ComponentsKey();
+  if (Find(list, name) != nullptr) Fail("data component " + Quoted(name) + " is declared twice");
   components.push_back(MakeComponent(*type, name, value));
+  Insert(list, name, components.size() - 1);
   return true;
 }
 
@@ -400,12 +479,8 @@ void Parser::CheckReferences() const {
     }
   }
   for (const auto& reference : references_) {
-    const bool found = (reference.kind == SectionKind::Session &&
-                        FindByName(model_.sessions, reference.name) != nullptr) ||
-                       (reference.kind == SectionKind::HardwareAsset &&
-                        FindByName(model_.hardwareAssets, reference.name) != nullptr) ||
-                       (reference.kind == SectionKind::SoftwareModule &&
-                        FindByName(model_.softwareModules, reference.name) != nullptr);
+    const bool found =
+        Find(ListKey('S', static_cast<std::size_t>(reference.kind)), reference.name) != nullptr;
     if (!found) throw StoreFormatError(reference.line, Quoted(reference.name) + " is not declared");
   }
 }

@@ -16,9 +16,11 @@ class StoreFormatError : public std::runtime_error {
  public:
   StoreFormatError(int line, const std::string& reason);
   int line() const { return line_; }
+  const std::string& reason() const { return reason_; }
 
  private:
   int line_;
+  std::string reason_;
 };
 
 // Throws StoreFormatError for malformed text and std::bad_alloc when memory runs out.

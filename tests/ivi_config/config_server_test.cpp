@@ -123,6 +123,14 @@ TEST_F(ConfigServer, DeserializeFailsWithoutAReadableWellFormedFile) {
     const std::string description = TakeErrorDescription();
     EXPECT_NE(description.find(c.inDescription), std::string::npos) << description;
   }
+  // A location that is not valid text (an unpaired surrogate) is an error, not the end of the
+  // process; Windows can name a file so, other systems cannot.
+  OleString lone = ToOle(folder_.fsPath() / "lone");
+  lone.push_back(OLECHAR(0xD800));
+  const ScopedBstr text(lone.data(), static_cast<UINT>(lone.size()));
+  const HRESULT status = store_->Deserialize(text.Get());
+  EXPECT_TRUE(status == IVICONFIG_E_CANNOT_READ || status == IVICONFIG_E_NO_STORE) << status;
+  EXPECT_FALSE(TakeErrorDescription().empty());
   ComRef<IIviDriverSessionCollection> sessions;
   ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
   LONG count = 0;

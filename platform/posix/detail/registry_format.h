@@ -1,4 +1,7 @@
-// The registry file's text form. One section per key, parents first:
+// The registry file's text form. The first line names the format and its
+// version; then one section per key, parents first:
+//
+//   KORVANE REGISTRY 1
 //
 //   [HKEY_LOCAL_MACHINE\Software\Classes\Korvane.Korvane]
 //   @="Korvane Class"
@@ -7,9 +10,11 @@
 //   "Path"=expand:"%IVIROOTDIR%\\Components"
 //   "Blob"=hex(3):01,02,ff
 //
-// Text is UTF-8. Quoted names and strings escape \ " and control characters
-// (\\ \" \n \r \t \xHH); key names escape '%' and control characters as %HH.
-// A string value is written quoted only when its data is exactly a
+// Text is UTF-8; an unpaired surrogate of a name or string is written as the
+// three bytes UTF-8 would give its code point, escaped. Quoted names and
+// strings escape \ " control characters and those bytes (\\ \" \n \r \t
+// \xHH); key names escape '%', '\', control characters and those bytes as
+// %HH. A string value is written quoted only when its data is exactly one
 // terminated UTF-16 string; anything else is written as hex(type) bytes.
 #pragma once
 
@@ -22,7 +27,10 @@ namespace korvane::platform {
 
 std::string SerializeRegistry(const RegistryTree& tree);
 
-// Lines that cannot be read are skipped.
-void ParseRegistry(std::string_view text, RegistryTree* tree);
+// Reads the whole text into *tree: ERROR_SUCCESS, or ERROR_BADDB when the
+// header or any line cannot be read exactly (a line is never skipped, so that
+// a later save cannot drop it) or a key or name breaks Windows's limits.
+// Empty text is an empty registry.
+LONG ParseRegistry(std::string_view text, RegistryTree* tree);
 
 }  // namespace korvane::platform

@@ -5,11 +5,18 @@
 // The file is $KORVANE_REGISTRY, or else $XDG_CONFIG_HOME/korvane/registry
 // (~/.config/korvane/registry). Readers reload it whenever it was replaced
 // since they last read it. A writer takes an exclusive lock on the file's
-// companion "<file>.lock", reloads, applies its change, writes the whole tree
-// to a temporary file and renames it over the registry file, so readers
-// always see a complete file.
+// companion "<file>.lock" (waiting at most $KORVANE_REGISTRY_LOCK_TIMEOUT_MS,
+// by default ten seconds), reloads, applies its change, writes the whole tree
+// to "<file>.tmp" and renames it over the registry file, so readers always
+// see a complete file. Temporary files of writers that died are removed by
+// the next writer.
+//
+// A file that cannot be read or understood is never taken as empty: reads
+// and writes fail with its error (ERROR_ACCESS_DENIED, ERROR_BADDB...) and
+// leave it as it is.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <functional>
@@ -26,14 +33,18 @@ class RegistryStore {
   using Change = std::function<LONG(RegistryTree& tree, bool* modified)>;
   using Query = std::function<LONG(const RegistryTree& tree)>;
 
+  // The process's store, on the file named above.
   static RegistryStore& Instance();
+  // A store on the file at path (the process has one; tests make more).
+  explicit RegistryStore(std::string path);
 
-  RegistryStore(const RegistryStore&) = delete;  // one per process
+  RegistryStore(const RegistryStore&) = delete;
   RegistryStore& operator=(const RegistryStore&) = delete;
 
+  // The query's status, or the error that kept the file from being read.
   LONG Read(const Query& query);
-  // Returns the change's status, or ERROR_CANTWRITE when the file could not be
-  // written (the change is then dropped).
+  // The change's status, or the error that kept the file from being read or
+  // written: then neither the file nor this store's view of it has changed.
   LONG Write(const Change& change);
 
  private:
@@ -44,13 +55,13 @@ class RegistryStore {
     ino_t inode = 0;
     off_t size = 0;
     long long modifiedNs = 0;
+    long long changedNs = 0;
     bool operator==(const FileStamp&) const = default;
   };
 
-  RegistryStore();
-  FileStamp StampOfFile() const;
-  void ReloadIfChanged();
-  bool Save();
+  static FileStamp StampOf(const struct stat& info);
+  LONG ReloadIfChanged();
+  LONG Save();
 
   std::mutex mutex_;
   std::string path_;

@@ -12,6 +12,12 @@
 
 namespace korvane::platform {
 
+// Windows's limits: a key sits at most 512 levels below its hive, a key name
+// holds at most 255 characters and a value name at most 16,383.
+inline constexpr std::size_t kMaxKeyDepth = 512;
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+inline constexpr std::size_t kMaxValueNameLength = 16383;
+
 // The upper-case form of a name, under which names are compared and sorted.
 std::u16string FoldName(std::u16string_view name);
 
@@ -28,6 +34,8 @@ class RegistryKey {
   RegistryKey& operator=(const RegistryKey&) = delete;
   RegistryKey(RegistryKey&&) = default;
   RegistryKey& operator=(RegistryKey&&) = default;
+  // Frees the sub keys level by level: no recursion, however deep the tree.
+  ~RegistryKey();
 
   const std::u16string& name() const { return name_; }
 
@@ -50,6 +58,7 @@ class RegistryKey {
   std::u16string name_;
   std::map<std::u16string, std::unique_ptr<RegistryKey>> subKeys_;  // by folded name
   std::vector<RegistryValue> values_;
+  std::map<std::u16string, std::size_t> valueIndex_;  // folded name -> position in values_
 };
 
 using KeyPath = std::vector<std::u16string>;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <barrier>
 #include <functional>
 #include <string>
 #include <thread>
@@ -14,6 +13,7 @@
 #include "com/module.h"
 #include "ivic/Korvane.h"
 #include "standins/chassis/virtual_chassis.h"
+#include "tests/support/barrier.h"
 #include "tests/support/chassis_control.h"
 #include "tests/support/gate.h"
 
@@ -39,14 +39,14 @@ bool RoutesOwnLine(ViSession vi, int thread, int round) {
 
 // A failure of its own per thread, stored for the thread (VI_NULL); once every thread stored
 // its own, each must read back its own.
-bool ReadsOwnError(int thread, std::barrier<>& sync) {
+bool ReadsOwnError(int thread, testing::Barrier& sync) {
   const bool even = thread % 2 == 0;
   const ViStatus expected = even ? IVI_ERROR_INVALID_ATTRIBUTE : IVI_ERROR_TYPES_DO_NOT_MATCH;
   ViSession unused = 0;
   const ViStatus failed =
       even ? Korvane_GetAttributeViInt32(VI_NULL, "", KORVANE_ATTR_FANS_COUNT + 7, nullptr)
            : Korvane_GetAttributeViSession(VI_NULL, "", IVI_ATTR_CACHE, &unused);
-  sync.arrive_and_wait();
+  sync.ArriveAndWait();
   ViStatus code = 0;
   char text[64];
   return failed == expected && Korvane_GetError(VI_NULL, &code, sizeof text, text) == VI_SUCCESS &&
@@ -58,16 +58,16 @@ bool ReadsOwnError(int thread, std::barrier<>& sync) {
 // wait inside the library. Returns the number of wrong results.
 int ForcedRounds(int threads, chassis::Operation held, void (*setValue)(uint32_t, int),
                  const std::function<bool(int, int)>& round) {
-  std::barrier sync(threads + 1);
-  std::barrier<> errors(threads);
+  testing::Barrier sync(threads + 1);
+  testing::Barrier errors(threads);
   std::atomic<int> wrong{0};
   std::vector<std::thread> workers;
   for (int t = 0; t < threads; ++t) {
     workers.emplace_back([&, t] {
       for (int r = 0; r < kRounds; ++r) {
-        sync.arrive_and_wait();
+        sync.ArriveAndWait();
         if (!round(t, r)) ++wrong;
-        sync.arrive_and_wait();
+        sync.ArriveAndWait();
       }
       if (!ReadsOwnError(t, errors)) ++wrong;
     });
@@ -76,10 +76,10 @@ int ForcedRounds(int threads, chassis::Operation held, void (*setValue)(uint32_t
     for (int t = 0; t < threads; ++t) setValue(static_cast<uint32_t>(t), ItemValue(t, r));
     testing::Gate gate;
     const testing::BlockChassisCall block(held, gate);
-    sync.arrive_and_wait();
+    sync.ArriveAndWait();
     gate.AwaitArrivals(threads);
     gate.Open();
-    sync.arrive_and_wait();
+    sync.ArriveAndWait();
   }
   for (std::thread& worker : workers) worker.join();
   return wrong.load();

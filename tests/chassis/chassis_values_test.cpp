@@ -5,7 +5,6 @@
 #include <limits>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/chassis/open_chassis.h"
@@ -166,41 +165,6 @@ TEST_F(ChassisValuesTest, RailThresholdsStayInsideTheRailsWindows) {
   EXPECT_EQ(api_.getSupplyRailVoltage(no_rail, &volts), kInvalidValue);
 }
 
-TEST_F(ChassisValuesTest, TriggerRoutingPerLine) {
-  auto routing = [&](uint32_t line) {
-    auto value = static_cast<Korvane_Fundamental_ValidTriggerRoutings>(-1);
-    EXPECT_EQ(api_.getTriggerRouting(line, &value), 0);
-    return static_cast<int32_t>(value);
-  };
-  for (uint32_t line = 0; line < 8; ++line) EXPECT_EQ(routing(line), 0);
-  ASSERT_EQ(api_.setTriggerRouting(2, Korvane_Fundamental_TrigBus1To2To3), 0);
-  ASSERT_EQ(api_.setTriggerRouting(7, Korvane_Fundamental_TrigBus2To1And3), 0);
-  EXPECT_EQ(routing(2), 5);
-  EXPECT_EQ(routing(7), 7);
-  EXPECT_EQ(routing(3), 0);
-
-  auto* kept = static_cast<Korvane_Fundamental_ValidTriggerRoutings*>(nullptr);
-  EXPECT_EQ(api_.getTriggerRouting(8, kept), kInvalidValue);
-  EXPECT_EQ(api_.setTriggerRouting(8, Korvane_Fundamental_TrigBus1To2), kInvalidValue);
-  for (int32_t bad : {8, -1}) {
-    EXPECT_EQ(api_.setTriggerRouting(2, static_cast<Korvane_Fundamental_ValidTriggerRoutings>(bad)),
-              kInvalidValue);
-  }
-  EXPECT_EQ(routing(2), 5);
-
-  ASSERT_EQ(api_.setTriggerRoutingAllDisconnected(), 0);
-  EXPECT_EQ(routing(2), 0);
-  EXPECT_EQ(routing(7), 0);
-
-  SetStaticDefaultRouting(4, Korvane_Fundamental_TrigBus3To2To1);
-  ASSERT_EQ(api_.setTriggerRoutingToStaticDefaults(), 0);
-  EXPECT_EQ(routing(4), 6);
-  EXPECT_EQ(routing(5), 0);
-
-  ForceTriggerRouting(1, 9);
-  EXPECT_EQ(routing(1), 9);
-}
-
 TEST_F(ChassisValuesTest, TextsAreTheChassisOwnAndFitTheCallersBuffer) {
   using TextGetter = std::function<int32_t(char*, uint32_t)>;
   struct Case {
@@ -339,18 +303,6 @@ TEST_F(ChassisValuesTest, FansFollowTemperatureSetpointAndAutoControl) {
   EXPECT_EQ(rpm(), 1234u);
 }
 
-TEST_F(ChassisValuesTest, UptimeCountsFromTheSetBootTime) {
-  SetClockFrozen(true);
-  SetUptime(100000);
-  uint32_t seconds = 0;
-  ASSERT_EQ(api_.getTimeSinceBoot(&seconds), 0);
-  EXPECT_EQ(seconds, 100000u);
-  SetClockFrozen(false);
-  ASSERT_EQ(api_.getTimeSinceBoot(&seconds), 0);
-  EXPECT_GE(seconds, 100000u);
-  EXPECT_LT(seconds, 100000u + 3600u);
-}
-
 TEST(SessionTest, HardwareOperationsNeedAnOpenSession) {
   ScopedReset reset;
   const uint32_t instances = InstanceCount();
@@ -379,29 +331,6 @@ TEST(SessionTest, HardwareOperationsNeedAnOpenSession) {
   api.reset();  // destroyed while open: its session goes with it
   EXPECT_EQ(OpenSessionCount(), 0u);
   EXPECT_EQ(InstanceCount(), instances);
-}
-
-TEST(ThreadTest, CallsFromSeveralThreadsAreAllAnsweredAndRecorded) {
-  ScopedReset reset;
-  constexpr int kThreads = 4;
-  constexpr int kRounds = 300;
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([t] {
-      Korvane_Fundamental_Api api;  // 2 calls: construction and destruction
-      if (api.ioOpen("PXI0::0::INSTR", nullptr) != 0) return;  // 1 call
-      for (int round = 0; round < kRounds; ++round) {          // 2 calls a round
-        uint32_t rpm = 0;
-        double degrees = 0;
-        if (api.getFanSpeed(1 + static_cast<uint32_t>(t % 3), &rpm) != 0) return;
-        if (api.getTemperatureSensorValue(static_cast<uint32_t>(round % 8), &degrees) != 0) return;
-        SetTemperature(static_cast<uint32_t>(t), 30.0 + round % 10);
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(CallCount(), static_cast<uint32_t>(kThreads * (3 + 2 * kRounds)));
-  EXPECT_EQ(InstanceCount(), 0u);
 }
 
 }  // namespace

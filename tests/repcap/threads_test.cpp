@@ -164,29 +164,5 @@ TEST_F(ThreadTest, TheLastClientReleaseWaitsForTheItemCallInFlight) {
   EXPECT_EQ(withoutDriver, ModuleLockCount().load());
 }
 
-TEST_F(ThreadTest, TwoDriversInitializeAtOnce) {
-  auto session = [] {
-    ComPtr<IIviDriver> driver = CreateDriver();
-    ScopedBstr resource(OLESTR(""));
-    ScopedBstr options(OLESTR("Simulate=true"));
-    ASSERT_EQ(S_OK,
-              driver->Initialize(resource.Get(), VARIANT_FALSE, VARIANT_FALSE, options.Get()));
-    ComPtr<IKorvaneVoltageRails> rails;
-    ASSERT_EQ(S_OK, driver->QueryInterface(IID_IKorvaneVoltageRails, rails.GetVoidAddressOf()));
-    LONG count = 0;
-    EXPECT_EQ(S_OK, rails->get_Count(&count));
-    EXPECT_EQ(4, count);
-    ComPtr<IKorvaneVoltageRail> rail;
-    ScopedBstr name(OLESTR("vminus_12_0"));
-    ASSERT_EQ(S_OK, rails->get_Item(name.Get(), rail.GetAddressOf()));
-    double volts = 0;
-    EXPECT_EQ(S_OK, rail->get_Voltage(&volts));
-    EXPECT_EQ(-12.0, volts);
-    EXPECT_EQ(S_OK, driver->Close());
-  };
-  ComThread first(session);
-  ComThread second(session);
-}
-
 }  // namespace
 }  // namespace korvane::testing

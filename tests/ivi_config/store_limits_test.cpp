@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "standins/ivi_config/store_check.h"
 #include "standins/ivi_config/store_parser.h"
 #include "tests/ivi_config/com_test_support.h"
 
@@ -91,32 +90,6 @@ TEST(StoreLimits, TheReadmeExampleParses) {
   ASSERT_EQ(bench->virtualNames.size(), 2u);
   EXPECT_EQ(bench->virtualNames[1].ranges.size(), 2u);
   EXPECT_EQ(store.softwareModules[0].nameTable[0].value, "Front fan");
-}
-
-TEST(StoreLimits, TheCheckGivesTheFirstErrorOrWhatTheStoreDeclares) {
-  TempFolder folder;
-  const auto good =
-      folder.Write("good.ini", "[Session S]\n[Session T]\n[LogicalName L]\nSession = T\n");
-  const auto bad = folder.Write("bad.ini", "[Session S]\nSimulate = maybe   ; unsure\n");
-  const std::string goodPath = korvane::testing::Utf8(ToOle(good));
-  const std::string badPath = korvane::testing::Utf8(ToOle(bad));
-
-  const StoreCheck fine = CheckStoreFile(goodPath);
-  EXPECT_TRUE(fine.ok);
-  EXPECT_EQ(fine.sessions, (std::vector<std::string>{"S", "T"}));
-  EXPECT_EQ(fine.logicalNames, (std::vector<std::pair<std::string, std::string>>{{"L", "T"}}));
-
-  const StoreCheck broken = CheckStoreFile(badPath);
-  EXPECT_FALSE(broken.ok);
-  EXPECT_EQ(broken.file, badPath);
-  EXPECT_EQ(broken.line, 2);
-  EXPECT_EQ(broken.reason, "'maybe' is not a Boolean (true, false, 1, 0)");
-  EXPECT_NE(broken.description.find(badPath), std::string::npos) << broken.description;
-
-  const StoreCheck missing = CheckStoreFile(badPath + ".none");
-  EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.line, 0);
-  EXPECT_NE(missing.reason.find("No configuration store"), std::string::npos) << missing.reason;
 }
 
 }  // namespace

@@ -197,7 +197,7 @@ class ConfigCheck(unittest.TestCase):
             (STORE + "[Session Broken\n", 4, r"store.ini:8: "),
             (STORE.replace("Session = BenchSession", "Session = Elsewhere"), 4,
              r"store.ini:7: 'Elsewhere' is not declared"),
-            (None, 4, r"store.ini: cannot be read"),
+            (None, 4, r"No configuration store at '.*store.ini'"),
         ]
         for text, code, pattern in cases:
             with self.subTest(pattern=pattern), tempfile.TemporaryDirectory() as scratch:
@@ -209,7 +209,7 @@ class ConfigCheck(unittest.TestCase):
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertRegex(result.stdout + result.stderr, pattern)
         by_variable = run("config", "check", env_extra={"KORVANE_IVI_CONFIG": "/nonexistent.ini"})
-        self.assertIn("/nonexistent.ini: cannot be read", by_variable.stderr)
+        self.assertIn("No configuration store at '/nonexistent.ini'", by_variable.stderr)
 
 
 def browse(page, *flags):

@@ -1,14 +1,11 @@
 #include "tools/korvane/config_check.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <string_view>
 
 #include "platform/ole_string.h"
 #include "standins/ivi_config/store_locations.h"
 #include "standins/ivi_config/store_model.h"
-#include "standins/ivi_config/store_parser.h"
+#include "standins/ivi_config/store_file.h"
 #include "tools/korvane/exit_codes.h"
 
 namespace korvane::cli {
@@ -53,25 +50,16 @@ int ConfigCheck(const std::string& given) {
                  ivi_config::kProcessDefaultVariable);
     return kExitBadInput;
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
-    return kExitBadInput;
-  }
-  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
   try {
-    const StoreModel store = ivi_config::ParseStore(text);
-    PrintSummary(path, store);
+    PrintSummary(path, ivi_config::LoadStoreFile(AnsiToOle(path)));
     return kExitOk;
-  } catch (const ivi_config::StoreFormatError& error) {
-    // what() reads "line <n>: <reason>".
-    std::string_view reason = error.what();
-    if (const auto colon = reason.find(": "); colon != std::string_view::npos)
-      reason.remove_prefix(colon + 2);
-    std::fprintf(stderr, "%s:%d: %.*s\n", path.c_str(), error.line(),
-                 static_cast<int>(reason.size()), reason.data());
+  } catch (const ivi_config::StoreFileError& error) {
+    // A malformed file names its line; a missing or unreadable one has no line.
+    if (error.line() != 0) {
+      std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), error.line(), error.reason().c_str());
+    } else {
+      std::fprintf(stderr, "%s\n", error.what());
+    }
     return kExitBadInput;
   }
 }

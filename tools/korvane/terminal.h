@@ -23,7 +23,7 @@ class FullScreen {
   std::unique_ptr<Saved> saved_;
 };
 
-// Ctrl-C (SIGINT) sets a flag instead of ending the process, for as long as
+// Ctrl-C (SIGINT, and SIGTERM) sets a flag instead of ending the process, for as long as
 // this lives.
 class InterruptCatcher {
  public:

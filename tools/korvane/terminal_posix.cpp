@@ -1,21 +1,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <csignal>
-#include <thread>
-
 #include "tools/korvane/terminal.h"
 
 namespace korvane::cli {
-namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) {
-  interrupted = 1;
-}
-
-}  // namespace
 
 bool IsTerminal(std::FILE* stream) {
   return isatty(fileno(stream)) != 0;
@@ -41,27 +29,6 @@ FullScreen::~FullScreen() {
   std::fputs("\x1b[?25h\x1b[?1049l", stdout);
   std::fflush(stdout);
   if (saved_->haveModes) tcsetattr(STDIN_FILENO, TCSANOW, &saved_->modes);
-}
-
-InterruptCatcher::InterruptCatcher() {
-  interrupted = 0;
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
-}
-
-InterruptCatcher::~InterruptCatcher() {
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
-}
-
-bool InterruptCatcher::Interrupted() const {
-  return interrupted != 0;
-}
-
-void InterruptCatcher::Wait(double seconds) const {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!Interrupted() && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 }  // namespace korvane::cli

@@ -16,6 +16,15 @@ build_root=${KORVANE_BUILD_ROOT:-$root/build}
 jobs=${KORVANE_JOBS:-$(nproc)}
 build_type=${KORVANE_BUILD_TYPE:-Release}
 
+# What the builds and tests need, installed when missing (Debian 12; apt-get,
+# through sudo when not root), so that this command runs on a fresh machine.
+bash "$root/tools/install-packages.sh" \
+  cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev \
+  mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix wine wine64 libwine-dev clang-format \
+  clang-14 libclang-rt-14-dev \
+  libcli11-dev nlohmann-json3-dev libxslt1-dev python3 python3-jsonschema prometheus chromium tmux \
+  dpkg-dev pkg-config python3-pytest
+
 failed=()
 summary=()
 

@@ -2,6 +2,7 @@
 // any thread can fetch them.
 #include <map>
 #include <mutex>
+#include <shared_mutex>
 
 #include "platform/posix/detail/global_interface_table.h"
 
@@ -37,7 +38,7 @@ class GlobalInterfaceTable final : public IGlobalInterfaceTable {
     IUnknown* kept = nullptr;
     const HRESULT hr = pUnk->QueryInterface(riid, reinterpret_cast<void**>(&kept));
     if (FAILED(hr)) return hr;
-    std::lock_guard<std::mutex> guard(mutex_);
+    std::lock_guard guard(mutex_);
     *pdwCookie = nextCookie_++;
     entries_[*pdwCookie] = kept;
     return S_OK;
@@ -46,7 +47,7 @@ class GlobalInterfaceTable final : public IGlobalInterfaceTable {
   HRESULT STDMETHODCALLTYPE RevokeInterfaceFromGlobal(DWORD dwCookie) override {
     IUnknown* kept = nullptr;
     {
-      std::lock_guard<std::mutex> guard(mutex_);
+      std::lock_guard guard(mutex_);
       const auto found = entries_.find(dwCookie);
       if (found == entries_.end()) return E_INVALIDARG;
       kept = found->second;
@@ -62,7 +63,7 @@ class GlobalInterfaceTable final : public IGlobalInterfaceTable {
     *ppv = nullptr;
     IUnknown* kept = nullptr;
     {
-      std::lock_guard<std::mutex> guard(mutex_);
+      std::shared_lock guard(mutex_);
       const auto found = entries_.find(dwCookie);
       if (found == entries_.end()) return E_INVALIDARG;
       kept = found->second;
@@ -74,7 +75,8 @@ class GlobalInterfaceTable final : public IGlobalInterfaceTable {
   }
 
  private:
-  std::mutex mutex_;
+  // Fetches, one on every IVI-C call, share the lock; registering and revoking take it alone.
+  std::shared_mutex mutex_;
   std::map<DWORD, IUnknown*> entries_;  // each holds a reference
   DWORD nextCookie_ = 0x100;
 };

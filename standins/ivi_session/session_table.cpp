@@ -18,13 +18,28 @@ ViSession SessionTable::Add() {
   std::lock_guard guard(mutex_);
   const ViSession handle = NextFreeHandle();
   sessions_.emplace(handle, std::move(state));
+  generation_.fetch_add(1, std::memory_order_release);
   return handle;
 }
 
 std::shared_ptr<SessionState> SessionTable::Find(ViSession handle) const {
+  struct LastLookup {
+    const SessionTable* table = nullptr;
+    uint64_t generation = 0;
+    ViSession handle = VI_NULL;
+    std::shared_ptr<SessionState> state;
+  };
+  thread_local LastLookup last;
+  // A lookup in a generation that still stands is still the table's answer.
+  if (last.table == this && last.handle == handle &&
+      last.generation == generation_.load(std::memory_order_acquire)) {
+    return last.state;
+  }
   std::lock_guard guard(mutex_);
   const auto found = sessions_.find(handle);
-  return found == sessions_.end() ? nullptr : found->second;
+  std::shared_ptr<SessionState> state = found == sessions_.end() ? nullptr : found->second;
+  last = {this, generation_.load(std::memory_order_relaxed), handle, state};
+  return state;
 }
 
 std::shared_ptr<SessionState> SessionTable::Remove(ViSession handle) {
@@ -33,6 +48,7 @@ std::shared_ptr<SessionState> SessionTable::Remove(ViSession handle) {
   if (found == sessions_.end()) return nullptr;
   auto state = std::move(found->second);
   sessions_.erase(found);
+  generation_.fetch_add(1, std::memory_order_release);
   return state;
 }
 

@@ -4,6 +4,8 @@
 #ifndef KORVANE_PLATFORM_IVI_SESSION_TABLE_H
 #define KORVANE_PLATFORM_IVI_SESSION_TABLE_H
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -33,6 +35,10 @@ class SessionTable {
 
   mutable std::mutex mutex_;
   std::unordered_map<ViSession, std::shared_ptr<SessionState>> sessions_;
+  // Moves on every change of the table. Each thread keeps its last lookup for as long as the
+  // generation stands, so that the lookups of every driver call take no lock that threads on
+  // other sessions share.
+  std::atomic<uint64_t> generation_{0};
   ViSession next_ = 1;
 };
 

@@ -26,6 +26,18 @@ TEST(IviSessionLifecycle, NewHandsOutDistinctNonNullHandlesAndDoesNotReuseDispos
   for (auto handle : handles) EXPECT_EQ(IviSession_Dispose(handle), VI_SUCCESS);
 }
 
+// A handle looked up before it was issued is found once it is: no lookup outlives a change of
+// the table.
+TEST(IviSessionLifecycle, AHandleRefusedBeforeItIsIssuedIsFoundAfterwards) {
+  ScopedSession first;
+  const ViSession next = first.get() + 1;  // handles come from a counter
+  void* data = nullptr;
+  ASSERT_EQ(IviSession_GetDataPtr(next, &data), IVI_ERROR_INVALID_SESSION_HANDLE);
+  ScopedSession second;
+  ASSERT_EQ(second.get(), next);
+  EXPECT_EQ(IviSession_GetDataPtr(next, &data), VI_SUCCESS);
+}
+
 TEST(IviSessionLifecycle, EveryFunctionRefusesHandlesThatAreNotOpenSessions) {
   ViSession disposed = VI_NULL;
   ASSERT_EQ(IviSession_New(&disposed), VI_SUCCESS);

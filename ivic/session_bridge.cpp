@@ -10,9 +10,6 @@
 namespace korvane::ivic {
 namespace {
 
-// Every class context: in-process, handler, local and remote servers.
-constexpr DWORD kAllContexts = 23;
-
 // True once this layer has put the calling thread into COM.
 thread_local bool threadEnteredCom = false;
 
@@ -30,7 +27,7 @@ HRESULT MakeClassKnown() {
 }
 
 HRESULT GlobalTable(ComPtr<IGlobalInterfaceTable>& table) {
-  return CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, kAllContexts,
+  return CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_ALL,
                           IID_IGlobalInterfaceTable, table.GetVoidAddressOf());
 }
 
@@ -113,8 +110,8 @@ HRESULT EnterCom() {
 
 HRESULT CreateDriver(ComPtr<IUnknown>& driver) {
   if (const HRESULT hr = MakeClassKnown(); FAILED(hr)) return hr;
-  const HRESULT hr = CoCreateInstance(kClsidKorvane, nullptr, kAllContexts, IID_IUnknown,
-                                      driver.GetVoidAddressOf());
+  const HRESULT hr =
+      CoCreateInstance(kClsidKorvane, nullptr, CLSCTX_ALL, IID_IUnknown, driver.GetVoidAddressOf());
   if (SUCCEEDED(hr) && !driver) return E_POINTER;
   return hr;
 }

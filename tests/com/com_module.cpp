@@ -8,13 +8,6 @@
 
 namespace korvane::test {
 
-OleString BesideProgram(const char* fileName) {
-  OLECHAR path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const OleString full(path, length);
-  return full.substr(0, full.find_last_of(OLESTR("/\\")) + 1) + AnsiToOle(fileName);
-}
-
 bool RunRegistration(const std::string& switches, const char* moduleFile) {
 #ifdef _WIN32
   const std::string tool = "regsvr32";

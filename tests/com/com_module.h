@@ -7,11 +7,11 @@
 
 #include "platform/ole_string.h"
 #include "platform/win32.h"
+#include "tests/support/beside_program.h"
 
 namespace korvane::test {
 
-// The full path of a file built next to the test program.
-OleString BesideProgram(const char* fileName);
+using korvane::testing::BesideProgram;
 
 // Runs the registration command with the switches on a module next to the
 // program; true when it succeeded.

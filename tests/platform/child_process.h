@@ -7,22 +7,11 @@
 
 #include "platform/ole_string.h"
 #include "platform/win32.h"
+#include "tests/support/beside_program.h"
 
 namespace korvane::test {
 
-// The folder of the running program, with its trailing separator.
-inline OleString ProgramFolder() {
-  OLECHAR path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const OleString full(path, length);
-  const std::size_t separator = full.find_last_of(OLESTR("/\\"));
-  return full.substr(0, separator + 1);
-}
-
-// The full path of a file built next to the program.
-inline OleString BesideProgram(const char* fileName) {
-  return ProgramFolder() + AnsiToOle(fileName);
-}
+using korvane::testing::BesideProgram;
 
 // Runs the child with the arguments (no spaces in paths or arguments, so no
 // quoting is needed by either command shell); returns the shell's status,

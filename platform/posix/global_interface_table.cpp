@@ -1,5 +1,8 @@
 // The Global Interface Table: interface pointers kept under cookies so that
 // any thread can fetch them.
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <map>
 #include <mutex>
 #include <shared_mutex>
@@ -7,6 +10,74 @@
 #include "platform/posix/detail/global_interface_table.h"
 
 namespace {
+
+// The slot of the calling thread among kSlots: each thread takes, on its first use, the slot that
+// the fewest live threads hold, and gives it back when it ends. Two threads alive at once
+// therefore share a slot only when more than kSlots threads use it, however many threads came
+// and went before them.
+class ThreadSlot {
+ public:
+  static constexpr std::size_t kSlots = 16;
+
+  static std::size_t Index() {
+    thread_local const ThreadSlot slot;
+    return slot.index_;
+  }
+
+  ThreadSlot(const ThreadSlot&) = delete;
+  ThreadSlot& operator=(const ThreadSlot&) = delete;
+
+ private:
+  struct Holders {
+    std::mutex mutex;
+    std::array<std::size_t, kSlots> count{};
+  };
+
+  ThreadSlot() : index_(Take()) {}
+  ~ThreadSlot() {
+    std::lock_guard guard(holders().mutex);
+    --holders().count[index_];
+  }
+
+  // Never destroyed: threads may end after the process's static objects are gone.
+  static Holders& holders() {
+    static Holders& holders = *new Holders;
+    return holders;
+  }
+
+  static std::size_t Take() {
+    std::lock_guard guard(holders().mutex);
+    auto& count = holders().count;
+    const auto fewest = std::min_element(count.begin(), count.end());
+    ++*fewest;
+    return static_cast<std::size_t>(fewest - count.begin());
+  }
+
+  const std::size_t index_;
+};
+
+// A reader-writer lock whose readers each take the mutex of their own thread's slot, so that
+// fetches on different threads write no shared cache line (a shared_mutex's reader count is one
+// such line, and every fetch would bounce it between the cores). Writers take every slot, in
+// order. A thread's slot never changes, so the slot it unlocks is the one it locked.
+class SlottedSharedMutex {
+ public:
+  void lock() {
+    for (Slot& slot : slots_) slot.mutex.lock();
+  }
+  void unlock() {
+    for (Slot& slot : slots_) slot.mutex.unlock();
+  }
+  void lock_shared() { slots_[ThreadSlot::Index()].mutex.lock(); }
+  void unlock_shared() { slots_[ThreadSlot::Index()].mutex.unlock(); }
+
+ private:
+  struct alignas(64) Slot {
+    std::mutex mutex;
+  };
+
+  std::array<Slot, ThreadSlot::kSlots> slots_;
+};
 
 // One per process; it lives as long as the process, so its reference count
 // is not used to end it, and pointers still registered when the process ends
@@ -76,7 +147,9 @@ class GlobalInterfaceTable final : public IGlobalInterfaceTable {
 
  private:
   // Fetches, one on every IVI-C call, share the lock; registering and revoking take it alone.
-  std::shared_mutex mutex_;
+  // Its slots lie on cache lines of their own, apart from the table's other fields, which every
+  // fetch only reads.
+  SlottedSharedMutex mutex_;
   std::map<DWORD, IUnknown*> entries_;  // each holds a reference
   DWORD nextCookie_ = 0x100;
 };

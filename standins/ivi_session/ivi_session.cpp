@@ -19,8 +19,8 @@ thread_local ErrorRecord threadError;
 // Runs an operation on the session behind handle, or refuses an unknown handle.
 template <typename Operation>
 ViStatus OnSession(ViSession handle, Operation operation) {
-  const auto state = SessionTable::Instance().Find(handle);
-  if (!state) return IVI_ERROR_INVALID_SESSION_HANDLE;
+  SessionState* const state = SessionTable::Instance().Find(handle);
+  if (state == nullptr) return IVI_ERROR_INVALID_SESSION_HANDLE;
   return operation(*state);
 }
 

@@ -14,7 +14,9 @@
 
 namespace korvane::ivi {
 
-class SessionState {
+// Each state starts a cache line of its own: threads that work on different sessions then never
+// write to one line, however the allocator placed the states.
+class alignas(64) SessionState {
  public:
   SessionState() = default;
   // One state per handle; a copy would split the lock in two.

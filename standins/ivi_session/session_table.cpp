@@ -22,7 +22,7 @@ ViSession SessionTable::Add() {
   return handle;
 }
 
-std::shared_ptr<SessionState> SessionTable::Find(ViSession handle) const {
+SessionState* SessionTable::Find(ViSession handle) const {
   struct LastLookup {
     const SessionTable* table = nullptr;
     uint64_t generation = 0;
@@ -33,13 +33,13 @@ std::shared_ptr<SessionState> SessionTable::Find(ViSession handle) const {
   // A lookup in a generation that still stands is still the table's answer.
   if (last.table == this && last.handle == handle &&
       last.generation == generation_.load(std::memory_order_acquire)) {
-    return last.state;
+    return last.state.get();
   }
   std::lock_guard guard(mutex_);
   const auto found = sessions_.find(handle);
   std::shared_ptr<SessionState> state = found == sessions_.end() ? nullptr : found->second;
-  last = {this, generation_.load(std::memory_order_relaxed), handle, state};
-  return state;
+  last = {this, generation_.load(std::memory_order_relaxed), handle, std::move(state)};
+  return last.state.get();
 }
 
 std::shared_ptr<SessionState> SessionTable::Remove(ViSession handle) {

@@ -3,6 +3,7 @@
 // Table and GUID text.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "platform/ole_string.h"
 #include "platform/win32.h"
 #include "test_server/echo.h"
+#include "tests/support/gate.h"
 #include "wine_probe.h"
 
 namespace {
@@ -103,6 +105,72 @@ TEST(GlobalInterfaceTable, HandsTheObjectToAnotherThreadAndReleasesItOnRevoke) {
     table->Release();
   });
   EXPECT_EQ(object.references(), 1);
+}
+
+// Stops the thread that takes a reference at a gate while the gate is armed.
+class GatedObject final : public IUnknown {
+ public:
+  explicit GatedObject(korvane::testing::Gate& gate) : gate_(gate) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = IsEqualIID(riid, IID_IUnknown) ? this : nullptr;
+    if (*ppv == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    if (armed_) gate_.Pass();
+    return counted_.AddRef();
+  }
+  ULONG STDMETHODCALLTYPE Release() override { return counted_.Release(); }
+  void Arm() { armed_ = true; }
+
+ private:
+  korvane::testing::Gate& gate_;
+  CountedObject counted_;
+  std::atomic<bool> armed_{false};
+};
+
+// Fetches share the table: a thread held inside an object's AddRef in the middle of its fetch
+// does not hold up another thread's fetch (a table that made them queue, or put two live threads
+// on one lock, never lets the second fetch return). The system's own table on Windows is not
+// this layer's to test.
+TEST(GlobalInterfaceTable, AFetchHeldInsideTheObjectDoesNotHoldUpAnotherThreadsFetch) {
+  if (korvane::test::RunningOnWindows()) GTEST_SKIP() << "the system's table";
+  korvane::testing::Gate gate;
+  GatedObject held(gate);
+  CountedObject other;
+  DWORD heldCookie = 0, otherCookie = 0;
+  OnMultithreadedThread([&] {
+    IGlobalInterfaceTable* table = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&table)),
+              S_OK);
+    ASSERT_EQ(table->RegisterInterfaceInGlobal(&held, IID_IUnknown, &heldCookie), S_OK);
+    ASSERT_EQ(table->RegisterInterfaceInGlobal(&other, IID_IUnknown, &otherCookie), S_OK);
+    held.Arm();
+    IUnknown* first = nullptr;
+    std::thread holder([&] {
+      OnMultithreadedThread([&] {
+        table->GetInterfaceFromGlobal(heldCookie, IID_IUnknown, reinterpret_cast<void**>(&first));
+      });
+    });
+    gate.AwaitArrivals(1);
+    IUnknown* second = nullptr;
+    OnMultithreadedThread([&] {
+      EXPECT_EQ(table->GetInterfaceFromGlobal(otherCookie, IID_IUnknown,
+                                              reinterpret_cast<void**>(&second)),
+                S_OK);
+    });
+    EXPECT_EQ(second, static_cast<IUnknown*>(&other));
+    gate.Open();
+    holder.join();
+    EXPECT_EQ(first, static_cast<IUnknown*>(&held));
+    if (first != nullptr) first->Release();
+    if (second != nullptr) second->Release();
+    EXPECT_EQ(table->RevokeInterfaceFromGlobal(heldCookie), S_OK);
+    EXPECT_EQ(table->RevokeInterfaceFromGlobal(otherCookie), S_OK);
+    table->Release();
+  });
 }
 
 TEST(ClassObject, RegisteredInProcessWithoutTheRegistry) {

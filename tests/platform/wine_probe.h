@@ -7,6 +7,12 @@
 
 namespace korvane::test {
 
+// Whether the system's own COM services run the tests (Windows, or Wine), rather than this
+// project's Linux layer: no ntdll.dll on Linux.
+inline bool RunningOnWindows() {
+  return GetModuleHandleW(OLESTR("ntdll.dll")) != nullptr;
+}
+
 inline bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(OLESTR("ntdll.dll"));
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;

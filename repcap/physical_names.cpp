@@ -1,6 +1,7 @@
 #include "repcap/physical_names.h"
 
 #include <algorithm>
+#include <array>
 
 namespace korvane {
 namespace {
@@ -13,6 +14,17 @@ OLECHAR FoldAscii(OLECHAR c) {
   return (c >= OLECHAR('A') && c <= OLECHAR('Z')) ? OLECHAR(c - 'A' + 'a') : c;
 }
 
+// The table's entry for the lower-case form of `name`. The usual short names are folded on the
+// stack: resolving a name on every IVI-C item call then allocates nothing.
+NameValueTable::const_iterator FindLowerCase(const NameValueTable& table, OleStringView name) {
+  constexpr size_t kShort = 64;
+  if (table.empty()) return table.end();
+  if (name.size() > kShort) return table.find(LowerCaseKey(name));
+  std::array<OLECHAR, kShort> folded;
+  std::transform(name.begin(), name.end(), folded.begin(), FoldAscii);
+  return table.find(OleStringView(folded.data(), name.size()));
+}
+
 }  // namespace
 
 OleStringView TrimWhiteSpace(OleStringView text) {
@@ -21,14 +33,14 @@ OleStringView TrimWhiteSpace(OleStringView text) {
   return text;
 }
 
-OleString ResolvePhysicalName(const NameValueTable& forwardTable, OleStringView name) {
-  const auto found = forwardTable.find(LowerCaseKey(name));
+OleStringView ResolvePhysicalName(const NameValueTable& forwardTable, OleStringView name) {
+  const auto found = FindLowerCase(forwardTable, name);
   OleStringView resolved = found != forwardTable.end() ? OleStringView(found->second) : name;
   if (const size_t separator = resolved.find(kQualifierSeparator);
       separator != OleStringView::npos) {
     resolved.remove_prefix(separator + OleStringView(kQualifierSeparator).size());
   }
-  return OleString(resolved);
+  return resolved;
 }
 
 bool EqualsIgnoringAsciiCase(OleStringView a, OleStringView b) {

@@ -19,8 +19,9 @@ OleStringView TrimWhiteSpace(OleStringView text);
 
 // The physical name that `name` stands for: the forward table's value for
 // its lower-case form when there is one, else `name` itself; of a qualified
-// result only the part after its first "!!".
-OleString ResolvePhysicalName(const NameValueTable& forwardTable, OleStringView name);
+// result only the part after its first "!!". The view lies in the table or in
+// `name`, and is valid as long as both are.
+OleStringView ResolvePhysicalName(const NameValueTable& forwardTable, OleStringView name);
 
 // Equal when the texts differ at most in the case of the letters A to Z.
 bool EqualsIgnoringAsciiCase(OleStringView a, OleStringView b);

@@ -70,7 +70,8 @@ OleString CRepCap::GetFullName() {
   OleString prefix = Parent() != nullptr ? Parent()->GetFullName() : OleString();
   if (!prefix.empty()) prefix += OLESTR(".");
   fullName_ = prefix + kind_->className + OLESTR("[") +
-              ResolvePhysicalName(driver_->ForwardVirtualNames(), physicalName_) + OLESTR("]");
+              OleString(ResolvePhysicalName(driver_->ForwardVirtualNames(), physicalName_)) +
+              OLESTR("]");
   return fullName_;
 }
 

@@ -53,9 +53,12 @@ void RepCapCollections::Release() {
   collections_.clear();
 }
 
-const RepCapCollections::Items* RepCapCollections::Find(OleStringView className) const {
+const RepCapCollections::Items* RepCapCollections::Find(const RepCapEntry& kind) const {
   for (const Collection& collection : collections_) {
-    if (className == collection.kind->className) return &collection.items;
+    // The kinds come from one table: its entry is found by address before any name is compared.
+    if (collection.kind == &kind || kind.className == collection.kind->className) {
+      return &collection.items;
+    }
   }
   return nullptr;
 }
@@ -68,7 +71,7 @@ void RepCapCollections::ForEachItem(const std::function<void(CNode&)>& visit) co
 
 HRESULT RepCapCollections::Count(const RepCapEntry& kind, LONG* val) const {
   if (val == nullptr) return E_POINTER;
-  const Items* items = Find(kind.className);
+  const Items* items = Find(kind);
   if (items == nullptr) return E_UNEXPECTED;
   *val = static_cast<LONG>(items->size());
   return S_OK;
@@ -78,7 +81,7 @@ HRESULT RepCapCollections::Name(const RepCapEntry& kind, LONG index,
                                 const NameValueTable& moduleNames, CKorvaneErrorReporter& reporter,
                                 BSTR* val) const {
   if (val == nullptr) return E_POINTER;
-  const Items* items = Find(kind.className);
+  const Items* items = Find(kind);
   if (items == nullptr) return E_UNEXPECTED;
   if (index < 1 || static_cast<size_t>(index) > items->size()) {
     return reporter.ReportInvalidValue(OLESTR("Index"), index, "%d");
@@ -95,10 +98,10 @@ HRESULT RepCapCollections::Item(const RepCapEntry& kind, BSTR name,
                                 REFIID riid, void** val) const {
   if (val == nullptr) return E_POINTER;
   const OleStringView trimmed = TrimWhiteSpace(BstrView(name));
-  const Items* items = Find(kind.className);
+  const Items* items = Find(kind);
   if (items == nullptr) return E_UNEXPECTED;
   if (items->size() == 1 && trimmed.empty()) return items->front()->QueryItemInterface(riid, val);
-  const OleString physicalName = ResolvePhysicalName(forwardTable, trimmed);
+  const OleStringView physicalName = ResolvePhysicalName(forwardTable, trimmed);
   for (const NodeRef<CRepCap>& item : *items) {
     if (EqualsIgnoringAsciiCase(item->GetPhysicalName(), physicalName)) {
       return item->QueryItemInterface(riid, val);

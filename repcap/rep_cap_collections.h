@@ -39,8 +39,8 @@ class RepCapCollections {
   // Detaches every item, kind by kind, and lets the items go.
   void Release();
 
-  // The items of the kind with that class name, or null.
-  const Items* Find(OleStringView className) const;
+  // The items of that kind (the same table entry, or one of its class name), or null.
+  const Items* Find(const RepCapEntry& kind) const;
   void ForEachItem(const std::function<void(CNode&)>& visit) const;
 
   // Count: the number of items of `kind`.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # fuzz-long.sh [SECONDS] [FUZZER...]: runs the libFuzzer harnesses of
-# tests/fuzz for long, one after the other, each for SECONDS (default 3600),
+# tests/fuzz for long, one after the other, each for SECONDS (default 3600)
+# or, with KORVANE_FUZZ_RUNS=N, until N inputs ran (SECONDS then caps it),
 # on a growing corpus kept in build/asan/tests/fuzz/corpus/<name> (the seeds of
 # tests/fuzz/corpus/<name> are read, never written). Without names, runs them
 # all. Builds them first in the clang sanitizer build (build/asan, or
@@ -33,7 +34,7 @@ for name in "${names[@]}"; do
   echo "=== $name: ${seconds}s, log $log"
   status=0
   (cd "$dir/tests/fuzz" && KORVANE_REGISTRY=$dir/tests/fuzz/registry "$dir/bin/fuzz_$name" \
-    -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
+    -max_total_time="$seconds" ${KORVANE_FUZZ_RUNS:+-runs=$KORVANE_FUZZ_RUNS} -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$corpus" "$root/tests/fuzz/corpus/$name") >"$log" 2>&1 ||
     status=$?
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' "$log" || true

@@ -1,9 +1,10 @@
-// The cost of tracing a call: a recorded call into a trace file (two writes
-// to the system: the start before the member runs, the rest after it), one
-// such write on its own, and a call while tracing is off.
+// The cost of tracing a call: a recorded call into a trace file (its start
+// copied into the file's mapping before the member runs, the rest after it),
+// beside one record-sized WriteFile (the system call that the log made twice
+// per record before it wrote through a mapping), and a call while tracing is
+// off.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <string>
 
 #include "diag/method_trace.h"
@@ -35,20 +36,8 @@ HRESULT TracedGetName(CTraceLog* log, BSTR name, BSTR* out) {
   return hr;
 }
 
-// The trace file: a real file, or (argument 1) a link to /dev/null, which
-// leaves the cost of the tracing with only the bare system call.
-OleString TraceFilePath(bool nullDevice) {
-  const OleString path = TempFile(nullDevice ? "korvane_bench_null_" : "korvane_bench_trace_");
-  if (nullDevice) {
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(path), ignored);
-    std::filesystem::create_symlink("/dev/null", std::filesystem::path(path), ignored);
-  }
-  return path;
-}
-
 void BM_TracedCallIntoFile(benchmark::State& state) {
-  const OleString path = TraceFilePath(state.range(0) != 0);
+  const OleString path = TempFile("korvane_bench_trace_");
   BSTR name = SysAllocString(OLESTR("TEMP_3"));
   BSTR out = nullptr;
   {
@@ -62,12 +51,14 @@ void BM_TracedCallIntoFile(benchmark::State& state) {
   SysFreeString(name);
   DeleteFileW(path.c_str());
 }
-BENCHMARK(BM_TracedCallIntoFile)->ArgName("null_device")->Arg(0)->Arg(1);
+BENCHMARK(BM_TracedCallIntoFile);
 
-// One WriteFile of about a record's size; the log makes two per record.
-void BM_RecordSizedWrite(benchmark::State& state) {
-  const OleString path = TraceFilePath(state.range(0) != 0);
-  const std::string record(330, 'x');  // about the size of the record above
+constexpr size_t kRecordSize = 330;  // about the size of the record above
+
+// One record-sized write into the trace file: a copy into its mapping.
+void BM_RecordSizedTraceFileWrite(benchmark::State& state) {
+  const OleString path = TempFile("korvane_bench_mapped_");
+  const std::string record(kRecordSize, 'x');
   {
     TraceFile file;
     if (FAILED(file.Create(path.c_str()))) state.SkipWithError("cannot create the file");
@@ -76,7 +67,25 @@ void BM_RecordSizedWrite(benchmark::State& state) {
   }
   DeleteFileW(path.c_str());
 }
-BENCHMARK(BM_RecordSizedWrite)->ArgName("null_device")->Arg(0)->Arg(1);
+BENCHMARK(BM_RecordSizedTraceFileWrite);
+
+// One record-sized WriteFile.
+void BM_RecordSizedWriteFile(benchmark::State& state) {
+  const OleString path = TempFile("korvane_bench_write_");
+  const std::string record(kRecordSize, 'x');
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) state.SkipWithError("cannot create the file");
+  DWORD written = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr));
+  }
+  state.SetItemsProcessed(state.iterations());
+  CloseHandle(file);
+  DeleteFileW(path.c_str());
+}
+BENCHMARK(BM_RecordSizedWriteFile);
 
 void BM_CallWithTracingOff(benchmark::State& state) {
   CTraceLog log;  // never started

@@ -3,13 +3,13 @@
 // XML file that every traced call is appended to (CMethodTrace writes the
 // records).
 //
-// Crash safety: a record reaches the system in two writes, with no buffer in
-// the process: its Method start with the inputs before the member runs, the
-// rest (outputs, status, time, end tag) when it ends. After a crash the file
-// holds every completed record and the start of the call that was running;
-// it lacks only the end tags, which a reader supplies (the end tag of that
-// Method, if open, and of TraceRecords). A second reader sees each record as
-// soon as its call returns.
+// Crash safety: a record goes into the file (TraceFile: a shared mapping, no
+// buffer in the process) in two parts: its Method start with the inputs
+// before the member runs, the rest (outputs, status, time, end tag) when it
+// ends. After a crash the file holds every completed record and the start of
+// the call that was running, then zero bytes; it lacks only the end tags,
+// which a reader supplies (the end tag of that Method, if open, and of
+// TraceRecords). A second reader sees each record as soon as its call returns.
 //
 // Concurrency: driver calls (under the driver lock) and item calls (under
 // their item locks only) write into the same log at the same time. One record

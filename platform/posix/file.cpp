@@ -1,4 +1,4 @@
-// File handles: CreateFileW, reading, writing, flushing, sizes, closing.
+// File handles: CreateFileW, reading, writing, flushing, sizes, closing (of mappings too).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,20 +7,33 @@
 #include <new>
 #include <string>
 
+#include "platform/posix/detail/kernel_object.h"
 #include "platform/posix/detail/last_error.h"
 #include "platform/posix/detail/paths.h"
 #include "platform/posix/detail/utf.h"
 
+using korvane::platform::KernelObject;
+
+namespace korvane::platform {
+
+KernelObject* KernelObjectOf(HANDLE handle, KernelObject::Kind kind) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
+  auto* object = static_cast<KernelObject*>(handle);
+  return object->kind == kind ? object : nullptr;
+}
+
+HANDLE NewKernelObject(const KernelObject& object) {
+  auto* created = new (std::nothrow) KernelObject(object);
+  if (created == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return created;
+}
+
+}  // namespace korvane::platform
+
 namespace {
 
-// What a file HANDLE points at.
-struct FileObject {
-  int descriptor;
-};
-
-FileObject* FileOf(HANDLE handle) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
-  return static_cast<FileObject*>(handle);
+KernelObject* FileOf(HANDLE handle) {
+  return korvane::platform::KernelObjectOf(handle, KernelObject::Kind::kFile);
 }
 
 BOOL Fail(DWORD error) {
@@ -89,10 +102,10 @@ extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD,
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  auto* file = new (std::nothrow) FileObject{descriptor};
+  HANDLE file = korvane::platform::NewKernelObject(
+      {KernelObject::Kind::kFile, descriptor, dwDesiredAccess & (GENERIC_READ | GENERIC_WRITE)});
   if (file == nullptr) {
     ::close(descriptor);
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return INVALID_HANDLE_VALUE;
   }
   const bool reportsExisting =
@@ -104,7 +117,7 @@ extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD,
 extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                           LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
   if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
-  FileObject* file = FileOf(hFile);
+  KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (lpOverlapped != nullptr) return Fail(ERROR_INVALID_PARAMETER);
   const auto* bytes = static_cast<const char*>(lpBuffer);
@@ -129,7 +142,7 @@ extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesTo
 extern "C" BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                          LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
   if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
-  FileObject* file = FileOf(hFile);
+  KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (lpOverlapped != nullptr) return Fail(ERROR_INVALID_PARAMETER);
   auto* bytes = static_cast<char*>(lpBuffer);
@@ -149,7 +162,7 @@ extern "C" BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRe
 }
 
 extern "C" BOOL FlushFileBuffers(HANDLE hFile) {
-  FileObject* file = FileOf(hFile);
+  KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (::fsync(file->descriptor) != 0) {
     korvane::platform::SetLastErrorFromErrno();
@@ -159,7 +172,7 @@ extern "C" BOOL FlushFileBuffers(HANDLE hFile) {
 }
 
 extern "C" BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
-  FileObject* file = FileOf(hFile);
+  KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
   struct stat info {};
   if (::fstat(file->descriptor, &info) != 0) {
@@ -172,7 +185,7 @@ extern "C" BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
 
 extern "C" BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
                                  PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod) {
-  FileObject* file = FileOf(hFile);
+  KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
   int whence = SEEK_SET;
   if (dwMoveMethod == FILE_CURRENT) {
@@ -191,11 +204,26 @@ extern "C" BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
   return TRUE;
 }
 
-extern "C" BOOL CloseHandle(HANDLE hObject) {
-  FileObject* file = FileOf(hObject);
+extern "C" BOOL SetEndOfFile(HANDLE hFile) {
+  KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  const int result = ::close(file->descriptor);
-  delete file;
+  if ((file->access & GENERIC_WRITE) == 0) return Fail(ERROR_ACCESS_DENIED);
+  const off_t position = ::lseek(file->descriptor, 0, SEEK_CUR);
+  if (position < 0 || ::ftruncate(file->descriptor, position) != 0) {
+    korvane::platform::SetLastErrorFromErrno();
+    return FALSE;
+  }
+  return TRUE;
+}
+
+extern "C" BOOL CloseHandle(HANDLE hObject) {
+  KernelObject* object = FileOf(hObject);
+  if (object == nullptr) {
+    object = korvane::platform::KernelObjectOf(hObject, KernelObject::Kind::kFileMapping);
+  }
+  if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  const int result = ::close(object->descriptor);
+  delete object;
   if (result != 0) {
     korvane::platform::SetLastErrorFromErrno();
     return FALSE;

@@ -181,6 +181,8 @@ extern "C" BOOL FlushFileBuffers(HANDLE hFile);
 extern "C" BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize);
 extern "C" BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
                                  PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod);
+// Ends the file at its file pointer, cutting or extending it.
+extern "C" BOOL SetEndOfFile(HANDLE hFile);
 extern "C" BOOL CloseHandle(HANDLE hObject);
 extern "C" BOOL DeleteFileW(LPCWSTR lpFileName);
 extern "C" DWORD GetFileAttributesW(LPCWSTR lpFileName);
@@ -196,6 +198,29 @@ extern "C" BOOL SetCurrentDirectoryW(LPCWSTR lpPathName);
 // points at the last part, or is null when the path ends with '/'.
 extern "C" DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer,
                                   LPWSTR* lpFilePart);
+// --- File mappings -------------------------------------------------------------
+inline constexpr DWORD PAGE_READONLY = 0x02;
+inline constexpr DWORD PAGE_READWRITE = 0x04;
+inline constexpr DWORD FILE_MAP_WRITE = 0x0002;
+inline constexpr DWORD FILE_MAP_READ = 0x0004;
+inline constexpr DWORD FILE_MAP_ALL_ACCESS = 0xF001F;
+
+// Mappings of files only (hFile a file handle), unnamed, PAGE_READONLY or PAGE_READWRITE. A size
+// of 0 is the file's; a larger size extends a file mapped for writing, as on Windows. The
+// mapping holds the file open until its handle is closed; its views are shared with the file and
+// every other reader of it.
+extern "C" HANDLE CreateFileMappingW(HANDLE hFile, LPSECURITY_ATTRIBUTES lpFileMappingAttributes,
+                                     DWORD flProtect, DWORD dwMaximumSizeHigh,
+                                     DWORD dwMaximumSizeLow, LPCWSTR lpName);
+// The offset is a multiple of the allocation granularity, 64 KiB (else ERROR_MAPPED_ALIGNMENT);
+// dwNumberOfBytesToMap 0: to the end of the mapping.
+extern "C" LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess,
+                                DWORD dwFileOffsetHigh, DWORD dwFileOffsetLow,
+                                SIZE_T dwNumberOfBytesToMap);
+extern "C" BOOL UnmapViewOfFile(LPCVOID lpBaseAddress);
+// Writes the view's changed pages to the file (all of the view when dwNumberOfBytesToFlush is 0).
+extern "C" BOOL FlushViewOfFile(LPCVOID lpBaseAddress, SIZE_T dwNumberOfBytesToFlush);
+
 // $TMPDIR or /tmp, ending with '/'.
 extern "C" DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
 

@@ -44,6 +44,7 @@ inline constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 inline constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 inline constexpr LONG ERROR_NOACCESS = 998;
 inline constexpr LONG ERROR_INVALID_FLAGS = 1004;
+inline constexpr LONG ERROR_FILE_INVALID = 1006;
 inline constexpr LONG ERROR_BADDB = 1009;
 inline constexpr LONG ERROR_BADKEY = 1010;
 inline constexpr LONG ERROR_CANTOPEN = 1011;
@@ -52,6 +53,7 @@ inline constexpr LONG ERROR_CANTWRITE = 1013;
 inline constexpr LONG ERROR_REGISTRY_CORRUPT = 1015;
 inline constexpr LONG ERROR_KEY_DELETED = 1018;
 inline constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
+inline constexpr LONG ERROR_MAPPED_ALIGNMENT = 1132;
 inline constexpr LONG ERROR_TIMEOUT = 1460;
 
 // COM status codes.

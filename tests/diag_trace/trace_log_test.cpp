@@ -9,6 +9,7 @@
 #include "diag/method_trace.h"
 #include "diag/trace_log.h"
 #include "diag/trace_text.h"
+#include "platform/scoped_bstr.h"
 #include "tests/diag_trace/trace_test_support.h"
 #include "tests/diag_trace/xml_checker.h"
 #include "tests/platform/child_process.h"
@@ -26,7 +27,7 @@ class TraceLogTest : public ::testing::Test {
  protected:
   TraceLogTest() { log_.SetFileName(folder_.File("calls.xml")); }
 
-  std::string Text() const { return testing::ReadWholeFile(folder_.File("calls.xml")); }
+  std::string Text() const { return testing::ReadTraceText(folder_.File("calls.xml")); }
   // The file read as XML (throws when it is not well-formed).
   testing::XmlDocument Document() const {
     testing::XmlDocument doc = ParseXml(Text());
@@ -278,7 +279,8 @@ TEST_F(TraceLogTest, EachRecordIsInTheFileWhenItsCallReturns) {
 }
 
 // A process that dies while tracing leaves every completed record and the
-// start of the call it was running, and nothing else.
+// start of the call it was running, and nothing else: the rest of the file's
+// last piece is zero bytes.
 TEST_F(TraceLogTest, AProcessThatDiesLeavesItsRecordsAndTheStartOfItsCall) {
   constexpr LONG kCalls = 3;
   for (const char* ending : {"terminate", "exit"}) {
@@ -286,6 +288,9 @@ TEST_F(TraceLogTest, AProcessThatDiesLeavesItsRecordsAndTheStartOfItsCall) {
     DeleteFileW(folder_.File("calls.xml").c_str());
     test::RunChild(Narrow(folder_.File("calls.xml")) + " " + std::to_string(kCalls) + " " + ending);
     const auto left = CompletedDocument(true);
+    const std::string whole = testing::ReadWholeFile(folder_.File("calls.xml"));
+    EXPECT_EQ(whole.find_first_not_of('\0', Text().size()), std::string::npos)
+        << "only zero bytes follow the text";
     const auto methods = left.root.Children("Method");
     ASSERT_EQ(methods.size(), size_t(kCalls) + 1);
     for (LONG i = 0; i <= kCalls; ++i) {
@@ -293,6 +298,29 @@ TEST_F(TraceLogTest, AProcessThatDiesLeavesItsRecordsAndTheStartOfItsCall) {
       EXPECT_EQ(method.children.at(0).Attribute("Value"), std::to_string(i));
       EXPECT_EQ(method.children.size(), i < kCalls ? 4u : 1u);
     }
+  }
+}
+
+// Records longer than the file's pieces, starting anywhere in them, land whole and in order as
+// the file grows; the closed file ends with its text.
+TEST_F(TraceLogTest, RecordsAcrossTheFilesPiecesArriveWholeAndTheClosedFileEndsWithTheText) {
+  ASSERT_EQ(log_.SetEnabled(true), S_OK);
+  constexpr size_t kLength = TraceFile::kGrowth * 3 / 8 + 1;  // pieces end inside the values
+  const size_t kCalls = 8;
+  for (size_t i = 0; i < kCalls; ++i) {
+    const OleString text(kLength, OLECHAR('a' + i));
+    const ScopedBstr value(text.c_str(), UINT(text.size()));
+    TraceCall(log_, "IKorvaneFan", "put_Name", S_OK, {TraceParam::In("val", value.Get())});
+  }
+  EXPECT_GT(Text().size(), 2 * TraceFile::kGrowth);
+  log_.CloseFile();
+  const std::string whole = testing::ReadWholeFile(folder_.File("calls.xml"));
+  EXPECT_EQ(whole.find('\0'), std::string::npos) << "cut after the text";
+  const auto doc = ParseXml(whole);
+  const auto methods = doc.root.Children("Method");
+  ASSERT_EQ(methods.size(), kCalls);
+  for (size_t i = 0; i < kCalls; ++i) {
+    EXPECT_EQ(methods[i]->children.at(0).Attribute("Value"), std::string(kLength, char('a' + i)));
   }
 }
 

@@ -1,5 +1,6 @@
 #include "tests/diag_trace/trace_test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <stdexcept>
@@ -41,6 +42,12 @@ std::string ReadWholeFile(const OleString& path) {
   while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
     text.append(buffer, read);
   CloseHandle(file);
+  return text;
+}
+
+std::string ReadTraceText(const OleString& path) {
+  std::string text = ReadWholeFile(path);
+  text.resize(std::min(text.find('\0'), text.size()));
   return text;
 }
 

@@ -30,6 +30,9 @@ class CurrentDirectory {
 // The file's bytes; empty when it cannot be read. Opened shared, so a file
 // the log still has open can be read.
 std::string ReadWholeFile(const OleString& path);
+// The text of a trace file as a reader takes it: up to its first zero byte (a file still open,
+// or left open by a process that died, is followed by zero bytes to the end of its last piece).
+std::string ReadTraceText(const OleString& path);
 bool FileExists(const OleString& path);
 // The last part of a path (after the last '\' or '/').
 OleString FileNamePart(const OleString& path);

@@ -1,6 +1,7 @@
 // Files, folders and path names.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/ole_string.h"
@@ -69,6 +70,98 @@ TEST(File, WriteThenReadBack) {
   EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_TRUE(DeleteFileW(path.c_str()));
   EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The file's bytes, read through a handle of its own.
+std::string ReadAll(const OleString& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string bytes;
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    bytes.append(buffer, read);
+  CloseHandle(file);
+  return bytes;
+}
+
+// A mapping larger than its file grows the file with zero bytes; what a view holds is the file's
+// content for every other reader at once, and stays after the view and the mapping are gone;
+// SetEndOfFile then cuts the file at its pointer.
+TEST(FileMapping, AViewWritesTheFileThatGrowsAndIsCutAfterwards) {
+  const OleString path = TempName("mapped");
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  constexpr DWORD kSize = 0x20000;  // two pieces of 64 KiB
+  HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, kSize, nullptr);
+  ASSERT_NE(mapping, nullptr);
+  LARGE_INTEGER size{};
+  ASSERT_TRUE(GetFileSizeEx(file, &size));
+  EXPECT_EQ(size.QuadPart, kSize);
+
+  // A view of the second piece.
+  auto* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0x10000, 0x10000));
+  ASSERT_NE(view, nullptr);
+  std::memcpy(view, "abc", 3);
+  std::string seen = ReadAll(path);
+  ASSERT_EQ(seen.size(), kSize);
+  EXPECT_EQ(seen.substr(0x10000, 4), std::string("abc\0", 4));
+  EXPECT_EQ(seen.find_first_not_of('\0'), 0x10000u) << "the file grew with zero bytes";
+  EXPECT_TRUE(FlushViewOfFile(view, 0));
+  EXPECT_TRUE(UnmapViewOfFile(view));
+  EXPECT_TRUE(CloseHandle(mapping));
+  EXPECT_EQ(ReadAll(path).substr(0x10000, 3), "abc") << "kept after the view is gone";
+
+  LARGE_INTEGER end{};
+  end.QuadPart = 0x10002;
+  ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+  EXPECT_TRUE(SetEndOfFile(file));
+  EXPECT_EQ(ReadAll(path), std::string(0x10000, '\0') + "ab");
+  CloseHandle(file);
+  DeleteFileW(path.c_str());
+}
+
+// The refusals, each with the system's error.
+TEST(FileMapping, RefusalsGiveTheSystemsErrors) {
+  const OleString path = TempName("refused");
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  SetLastError(0);
+  EXPECT_EQ(CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, nullptr), nullptr)
+      << "an empty file with no size";
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_INVALID));
+
+  HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0x10000, nullptr);
+  ASSERT_NE(mapping, nullptr);
+  struct ViewCase {
+    DWORD offset;
+    SIZE_T bytes;
+    DWORD error;
+  };
+  for (const ViewCase& c : {ViewCase{0x1000, 0x1000, ERROR_MAPPED_ALIGNMENT},
+                            ViewCase{0, 0x10001, ERROR_ACCESS_DENIED}}) {
+    SCOPED_TRACE(c.offset + c.bytes);
+    SetLastError(0);
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, c.offset, c.bytes), nullptr);
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+  void* whole = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0x10000);
+  EXPECT_NE(whole, nullptr) << "exactly the mapping's size";
+  if (whole != nullptr) UnmapViewOfFile(whole);
+  CloseHandle(mapping);
+  CloseHandle(file);
+
+  HANDLE readOnly = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(readOnly, INVALID_HANDLE_VALUE);
+  SetLastError(0);
+  EXPECT_EQ(CreateFileMappingW(readOnly, nullptr, PAGE_READWRITE, 0, 0, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED)) << "writing needs a handle that writes";
+  CloseHandle(readOnly);
+  DeleteFileW(path.c_str());
 }
 
 TEST(File, MissingFilesAndFoldersAreReported) {

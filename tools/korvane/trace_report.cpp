@@ -5,6 +5,7 @@
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -65,7 +66,10 @@ int TraceReport(const std::string& tracePath, const std::string& htmlPath) {
     std::fprintf(stderr, "%s: cannot be read\n", tracePath.c_str());
     return kExitBadInput;
   }
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  // A trace whose writer did not end it (still running, or killed) is followed by zero bytes up
+  // to the end of the piece of the file it had mapped: the text ends at the first zero byte.
+  text.resize(std::min(text.find('\0'), text.size()));
   const bool complete = EndsWithRootEndTag(text);
   const Doc trace = ParseTrace(text, complete);
   const xmlNode* root = trace ? xmlDocGetRootElement(trace.get()) : nullptr;

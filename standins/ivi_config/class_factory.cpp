@@ -1,6 +1,6 @@
 #include "standins/ivi_config/class_factory.h"
 
-#include "standins/ivi_config/com_ref.h"
+#include "platform/com_ptr.h"
 #include "standins/ivi_config/config_store.h"
 
 namespace korvane::ivi_config {
@@ -9,8 +9,8 @@ HRESULT ConfigStoreFactory::CreateInstance(IUnknown* outer, REFIID iid, void** o
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  ComRef<IIviConfigStore> store;
-  const HRESULT created = HandOut<ConfigStore>(store.Put());
+  ComPtr<IIviConfigStore> store;
+  const HRESULT created = HandOut<ConfigStore>(store.GetAddressOf());
   if (FAILED(created)) return created;
   return store->QueryInterface(iid, object);
 }

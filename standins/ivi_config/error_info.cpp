@@ -3,14 +3,14 @@
 #include <new>
 #include <string>
 
-#include "standins/ivi_config/com_ref.h"
+#include "platform/com_ptr.h"
 #include "standins/ivi_config/com_text.h"
 
 namespace korvane::ivi_config {
 
 HRESULT ReportFailure(HRESULT code, REFIID iid, std::initializer_list<std::string_view> parts) {
-  ComRef<ICreateErrorInfo> creator;
-  if (FAILED(CreateErrorInfo(creator.Put()))) return code;
+  ComPtr<ICreateErrorInfo> creator;
+  if (FAILED(CreateErrorInfo(creator.GetAddressOf()))) return code;
   try {
     std::string description;
     for (const auto part : parts) description += part;
@@ -22,8 +22,9 @@ HRESULT ReportFailure(HRESULT code, REFIID iid, std::initializer_list<std::strin
   } catch (const std::bad_alloc&) {
     return code;
   }
-  ComRef<IErrorInfo> errorInfo;
-  if (SUCCEEDED(creator.As(errorInfo))) SetErrorInfo(0, errorInfo.get());
+  ComPtr<IErrorInfo> errorInfo;
+  if (SUCCEEDED(creator->QueryInterface(IID_IErrorInfo, errorInfo.GetVoidAddressOf())))
+    SetErrorInfo(0, errorInfo.Get());
   return code;
 }
 

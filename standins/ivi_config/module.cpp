@@ -1,10 +1,12 @@
 // The entry points of the IviConfigServer module, an in-process COM server of one class.
 #include <new>
 
+#include "platform/com_ptr.h"
 #include "standins/ivi_config/class_factory.h"
-#include "standins/ivi_config/com_ref.h"
 #include "standins/ivi_config/ivi_config_server.h"
 #include "standins/ivi_config/server_registration.h"
+
+using korvane::ComPtr;
 
 namespace {
 
@@ -24,9 +26,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (!IsEqualCLSID(clsid, CLSID_IviConfigStore)) return CLASS_E_CLASSNOTAVAILABLE;
-  ComRef<IClassFactory> factory;
+  ComPtr<IClassFactory> factory;
   const HRESULT created =
-      korvane::ivi_config::HandOut<korvane::ivi_config::ConfigStoreFactory>(factory.Put());
+      korvane::ivi_config::HandOut<korvane::ivi_config::ConfigStoreFactory>(factory.GetAddressOf());
   if (FAILED(created)) return created;
   return factory->QueryInterface(iid, object);
 }

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/com_ptr.h"
 #include "platform/scoped_bstr.h"
-#include "standins/ivi_config/com_ref.h"
 #include "standins/ivi_config/ivi_config_server.h"
 #include "standins/ivi_config/store_locations.h"
 #include "tests/support/com_thread.h"
@@ -19,6 +19,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/text.h"
 
+using korvane::ComPtr;
 using korvane::ScopedBstr;
 using korvane::testing::ComEnvironment;
 using korvane::testing::TakeErrorDescription;

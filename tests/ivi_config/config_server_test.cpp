@@ -20,12 +20,12 @@ class ConfigServer : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(korvane::ivi_config::RegisterConfigStoreClass(&cookie_), S_OK);
-    ComRef<IUnknown> created;
+    ComPtr<IUnknown> created;
     ASSERT_EQ(CoCreateInstance(CLSID_IviConfigStore, nullptr, kAllContexts, IID_IUnknown,
-                               created.PutVoid()),
+                               created.GetVoidAddressOf()),
               S_OK);
-    ASSERT_EQ(OleRun(created.get()), S_OK);
-    ASSERT_EQ(created.As(store_), S_OK);
+    ASSERT_EQ(OleRun(created.Get()), S_OK);
+    ASSERT_EQ(created->QueryInterface(IID_IIviConfigStore, store_.GetVoidAddressOf()), S_OK);
   }
   void TearDown() override {
     store_.Reset();
@@ -39,53 +39,54 @@ class ConfigServer : public testing::Test {
   }
   void LoadSample() { ASSERT_EQ(Deserialize(folder_.Write("sample.ini", kSampleStore)), S_OK); }
 
-  ComRef<IIviDriverSession> Session(std::string_view name) {
-    ComRef<IIviDriverSessionCollection> sessions;
-    EXPECT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
-    ComRef<IIviDriverSession> session;
-    EXPECT_EQ(sessions->get_ItemByName(Bstr(name).Get(), session.Put()), S_OK) << name;
+  ComPtr<IIviDriverSession> Session(std::string_view name) {
+    ComPtr<IIviDriverSessionCollection> sessions;
+    EXPECT_EQ(store_->get_DriverSessions(sessions.GetAddressOf()), S_OK);
+    ComPtr<IIviDriverSession> session;
+    EXPECT_EQ(sessions->get_ItemByName(Bstr(name).Get(), session.GetAddressOf()), S_OK) << name;
     return session;
   }
-  ComRef<IIviSoftwareModule> Module(std::string_view name) {
-    ComRef<IIviSoftwareModuleCollection> modules;
-    EXPECT_EQ(store_->get_SoftwareModules(modules.Put()), S_OK);
-    ComRef<IIviSoftwareModule> module;
-    EXPECT_EQ(modules->get_ItemByName(Bstr(name).Get(), module.Put()), S_OK) << name;
+  ComPtr<IIviSoftwareModule> Module(std::string_view name) {
+    ComPtr<IIviSoftwareModuleCollection> modules;
+    EXPECT_EQ(store_->get_SoftwareModules(modules.GetAddressOf()), S_OK);
+    ComPtr<IIviSoftwareModule> module;
+    EXPECT_EQ(modules->get_ItemByName(Bstr(name).Get(), module.GetAddressOf()), S_OK) << name;
     return module;
   }
   template <class Collection, class Item>
-  static ComRef<Item> ByName(Collection* collection, std::string_view name) {
-    ComRef<Item> item;
-    EXPECT_EQ(collection->get_ItemByName(Bstr(name).Get(), item.Put()), S_OK) << name;
+  static ComPtr<Item> ByName(Collection* collection, std::string_view name) {
+    ComPtr<Item> item;
+    EXPECT_EQ(collection->get_ItemByName(Bstr(name).Get(), item.GetAddressOf()), S_OK) << name;
     return item;
   }
-  ComRef<IIviDataComponentCollection> InitialSettings() {
-    ComRef<IIviDataComponentCollection> top;
-    EXPECT_EQ(Module("Korvane")->get_DataComponents(top.Put()), S_OK);
+  ComPtr<IIviDataComponentCollection> InitialSettings() {
+    ComPtr<IIviDataComponentCollection> top;
+    EXPECT_EQ(Module("Korvane")->get_DataComponents(top.GetAddressOf()), S_OK);
     auto settings = ByName<IIviDataComponentCollection, IIviDataComponent>(
-        top.get(), "Configurable Initial Settings");
-    ComRef<IIviDataComponentCollection> components;
-    EXPECT_EQ(settings->get_DataComponents(components.Put()), S_OK);
+        top.Get(), "Configurable Initial Settings");
+    ComPtr<IIviDataComponentCollection> components;
+    EXPECT_EQ(settings->get_DataComponents(components.GetAddressOf()), S_OK);
     return components;
   }
 
   TempFolder folder_;
   DWORD cookie_ = 0;
-  ComRef<IIviConfigStore> store_;
+  ComPtr<IIviConfigStore> store_;
 };
 
 TEST_F(ConfigServer, AnswersForItsOwnInterfaceAndIUnknownOnly) {
-  ComRef<IUnknown> identity;
-  ASSERT_EQ(store_.As(identity), S_OK);
-  EXPECT_EQ(static_cast<void*>(identity.get()), static_cast<void*>(store_.get()));
+  ComPtr<IUnknown> identity;
+  ASSERT_EQ(store_->QueryInterface(IID_IUnknown, identity.GetVoidAddressOf()), S_OK);
+  EXPECT_EQ(static_cast<void*>(identity.Get()), static_cast<void*>(store_.Get()));
   void* other = &identity;
   EXPECT_EQ(store_->QueryInterface(IID_IIviDriverSession, &other), E_NOINTERFACE);
   EXPECT_EQ(other, nullptr);
 
-  ComRef<IIviDriverSessionCollection> sessions;
-  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
-  ComRef<IIviDriverSessionCollection> again;
-  EXPECT_EQ(sessions.As(again), S_OK);
+  ComPtr<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.GetAddressOf()), S_OK);
+  ComPtr<IIviDriverSessionCollection> again;
+  EXPECT_EQ(sessions->QueryInterface(IID_IIviDriverSessionCollection, again.GetVoidAddressOf()),
+            S_OK);
   LONG count = -1;
   EXPECT_EQ(sessions->get_Count(&count), S_OK);
   EXPECT_EQ(count, 0) << "a store that was never deserialized is empty";
@@ -131,8 +132,8 @@ TEST_F(ConfigServer, DeserializeFailsWithoutAReadableWellFormedFile) {
   const HRESULT status = store_->Deserialize(text.Get());
   EXPECT_TRUE(status == IVICONFIG_E_CANNOT_READ || status == IVICONFIG_E_NO_STORE) << status;
   EXPECT_FALSE(TakeErrorDescription().empty());
-  ComRef<IIviDriverSessionCollection> sessions;
-  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+  ComPtr<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.GetAddressOf()), S_OK);
   LONG count = 0;
   EXPECT_EQ(sessions->get_Count(&count), S_OK);
   EXPECT_EQ(count, 2) << "a failed Deserialize keeps what was read before";
@@ -159,27 +160,27 @@ TEST_F(ConfigServer, SessionsFoundByLogicalNameCarryTheirSettings) {
       {"RecordCoercions", &IIviDriverSession::get_RecordCoercions, VARIANT_TRUE},
       {"Simulate", &IIviDriverSession::get_Simulate, VARIANT_TRUE},
   };
-  ComRef<IIviDriverSessionCollection> sessions;
-  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
-  ComRef<IIviDriverSession> plainSession;
-  ASSERT_EQ(sessions->get_Item(2, plainSession.Put()), S_OK);
+  ComPtr<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.GetAddressOf()), S_OK);
+  ComPtr<IIviDriverSession> plainSession;
+  ASSERT_EQ(sessions->get_Item(2, plainSession.GetAddressOf()), S_OK);
   for (const auto& flag : flags) {
     VARIANT_BOOL value = 7;
-    EXPECT_EQ((bench.get()->*flag.get)(&value), S_OK) << flag.name;
+    EXPECT_EQ((bench.Get()->*flag.get)(&value), S_OK) << flag.name;
     EXPECT_EQ(value, flag.bench) << flag.name;
     // Cache and RangeCheck default to true, the others to false.
-    EXPECT_EQ((plainSession.get()->*flag.get)(&value), S_OK) << flag.name;
+    EXPECT_EQ((plainSession.Get()->*flag.get)(&value), S_OK) << flag.name;
     EXPECT_EQ(value, flag.bench == VARIANT_TRUE ? VARIANT_FALSE : VARIANT_TRUE) << flag.name;
   }
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return plainSession->get_DriverSetup(out); }), "");
 
-  ComRef<IIviHardwareAsset> asset;
-  ASSERT_EQ(bench->get_HardwareAsset(asset.Put()), S_OK);
+  ComPtr<IIviHardwareAsset> asset;
+  ASSERT_EQ(bench->get_HardwareAsset(asset.GetAddressOf()), S_OK);
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return asset->get_Name(out); }), "Bench chassis");
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return asset->get_IOResourceDescriptor(out); }),
             "PXI0::34-0.0::INSTR");
-  ComRef<IIviSoftwareModule> module;
-  ASSERT_EQ(bench->get_SoftwareModule(module.Put()), S_OK);
+  ComPtr<IIviSoftwareModule> module;
+  ASSERT_EQ(bench->get_SoftwareModule(module.GetAddressOf()), S_OK);
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return module->get_Name(out); }), "Korvane");
 
   // The logical name PlainSession wins over the session of that name.
@@ -189,26 +190,26 @@ TEST_F(ConfigServer, SessionsFoundByLogicalNameCarryTheirSettings) {
 
 TEST_F(ConfigServer, CollectionsCountAndIndexFromOne) {
   LoadSample();
-  ComRef<IIviDriverSessionCollection> sessions;
-  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+  ComPtr<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.GetAddressOf()), S_OK);
   LONG count = 0;
   ASSERT_EQ(sessions->get_Count(&count), S_OK);
   ASSERT_EQ(count, 2);
-  ComRef<IIviDriverSession> plain;
-  ASSERT_EQ(sessions->get_Item(2, plain.Put()), S_OK);
+  ComPtr<IIviDriverSession> plain;
+  ASSERT_EQ(sessions->get_Item(2, plain.GetAddressOf()), S_OK);
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return plain->get_Name(out); }), "PlainSession");
 
   // A session without hardware asset or software module has none.
-  ComRef<IIviHardwareAsset> asset;
-  EXPECT_EQ(plain->get_HardwareAsset(asset.Put()), S_FALSE);
+  ComPtr<IIviHardwareAsset> asset;
+  EXPECT_EQ(plain->get_HardwareAsset(asset.GetAddressOf()), S_FALSE);
   EXPECT_FALSE(asset);
-  ComRef<IIviSoftwareModule> module;
-  EXPECT_EQ(plain->get_SoftwareModule(module.Put()), S_FALSE);
+  ComPtr<IIviSoftwareModule> module;
+  EXPECT_EQ(plain->get_SoftwareModule(module.GetAddressOf()), S_FALSE);
   EXPECT_FALSE(module);
 
   for (LONG outside : {0L, 3L, -1L}) {
-    ComRef<IIviDriverSession> none;
-    EXPECT_EQ(sessions->get_Item(outside, none.Put()), E_INVALIDARG) << outside;
+    ComPtr<IIviDriverSession> none;
+    EXPECT_EQ(sessions->get_Item(outside, none.GetAddressOf()), E_INVALIDARG) << outside;
     EXPECT_FALSE(none);
     EXPECT_NE(TakeErrorDescription().find("is outside 1..2"), std::string::npos);
   }
@@ -216,22 +217,22 @@ TEST_F(ConfigServer, CollectionsCountAndIndexFromOne) {
 
 TEST_F(ConfigServer, VirtualNamesWithTheirRanges) {
   LoadSample();
-  ComRef<IIviVirtualNameCollection> names;
-  ASSERT_EQ(Session("Bench")->get_VirtualNames(names.Put()), S_OK);
+  ComPtr<IIviVirtualNameCollection> names;
+  ASSERT_EQ(Session("Bench")->get_VirtualNames(names.GetAddressOf()), S_OK);
   LONG count = 0;
   EXPECT_EQ(names->get_Count(&count), S_OK);
   EXPECT_EQ(count, 2);
-  const auto fan = ByName<IIviVirtualNameCollection, IIviVirtualName>(names.get(), "Fan");
+  const auto fan = ByName<IIviVirtualNameCollection, IIviVirtualName>(names.Get(), "Fan");
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return fan->get_MapTo(out); }), "FAN");
 
-  ComRef<IIviVirtualRangeCollection> ranges;
-  ASSERT_EQ(fan->get_VirtualRanges(ranges.Put()), S_OK);
+  ComPtr<IIviVirtualRangeCollection> ranges;
+  ASSERT_EQ(fan->get_VirtualRanges(ranges.GetAddressOf()), S_OK);
   ASSERT_EQ(ranges->get_Count(&count), S_OK);
   ASSERT_EQ(count, 2);
   const LONG expected[2][3] = {{1, 3, 1}, {7, 8, 4}};
   for (LONG index = 1; index <= 2; ++index) {
-    ComRef<IIviVirtualRange> range;
-    ASSERT_EQ(ranges->get_Item(index, range.Put()), S_OK);
+    ComPtr<IIviVirtualRange> range;
+    ASSERT_EQ(ranges->get_Item(index, range.GetAddressOf()), S_OK);
     LONG min = 0, max = 0, start = 0;
     EXPECT_EQ(range->get_Min(&min), S_OK);
     EXPECT_EQ(range->get_Max(&max), S_OK);
@@ -246,7 +247,7 @@ TEST_F(ConfigServer, DataComponentsGiveTypedValuesAndNest) {
   LoadSample();
   const auto settings = InitialSettings();
   const auto component = [&](std::string_view name) {
-    return ByName<IIviDataComponentCollection, IIviDataComponent>(settings.get(), name);
+    return ByName<IIviDataComponentCollection, IIviDataComponent>(settings.Get(), name);
   };
   const struct {
     const char* name;
@@ -270,38 +271,38 @@ TEST_F(ConfigServer, DataComponentsGiveTypedValuesAndNest) {
   EXPECT_EQ(component("Alarm")->get_BooleanValue(&flag), S_OK);
   EXPECT_EQ(flag, VARIANT_TRUE);
 
-  ComRef<IIviDataComponentCollection> limits;
-  ASSERT_EQ(component("Limits")->get_DataComponents(limits.Put()), S_OK);
-  ComRef<IIviDataComponentCollection> deep;
-  ASSERT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(limits.get(), "Deep")
-                 ->get_DataComponents(deep.Put())),
+  ComPtr<IIviDataComponentCollection> limits;
+  ASSERT_EQ(component("Limits")->get_DataComponents(limits.GetAddressOf()), S_OK);
+  ComPtr<IIviDataComponentCollection> deep;
+  ASSERT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(limits.Get(), "Deep")
+                 ->get_DataComponents(deep.GetAddressOf())),
             S_OK);
-  EXPECT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(deep.get(), "Leaf")
+  EXPECT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(deep.Get(), "Leaf")
                  ->get_BooleanValue(&flag)),
             S_OK);
   EXPECT_EQ(flag, VARIANT_FALSE);
-  EXPECT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(limits.get(), "Upper")
+  EXPECT_EQ((ByName<IIviDataComponentCollection, IIviDataComponent>(limits.Get(), "Upper")
                  ->get_IntegerValue(&integer)),
             S_OK);
   EXPECT_EQ(integer, 2147483647);
 
   // Components beside the settings, of the module and of a session.
-  ComRef<IIviDataComponentCollection> moduleData, sessionData;
-  ASSERT_EQ(Module("Korvane")->get_DataComponents(moduleData.Put()), S_OK);
-  ASSERT_EQ(Session("Bench")->get_DataComponents(sessionData.Put()), S_OK);
+  ComPtr<IIviDataComponentCollection> moduleData, sessionData;
+  ASSERT_EQ(Module("Korvane")->get_DataComponents(moduleData.GetAddressOf()), S_OK);
+  ASSERT_EQ(Session("Bench")->get_DataComponents(sessionData.GetAddressOf()), S_OK);
   const auto text = [](IIviDataComponentCollection* collection, std::string_view name) {
     const auto item = ByName<IIviDataComponentCollection, IIviDataComponent>(collection, name);
     return Utf8Of([&](BSTR* out) { return item->get_StringValue(out); });
   };
-  EXPECT_EQ(text(moduleData.get(), "Vendor Note"), "installed by hand");
-  EXPECT_EQ(text(sessionData.get(), "Operator"), "Sam");
+  EXPECT_EQ(text(moduleData.Get(), "Vendor Note"), "installed by hand");
+  EXPECT_EQ(text(sessionData.Get(), "Operator"), "Sam");
 }
 
 TEST_F(ConfigServer, ReadingAValueOfAnotherTypeIsATypeMismatch) {
   LoadSample();
   const auto settings = InitialSettings();
   const auto component = [&](std::string_view name) {
-    return ByName<IIviDataComponentCollection, IIviDataComponent>(settings.get(), name);
+    return ByName<IIviDataComponentCollection, IIviDataComponent>(settings.Get(), name);
   };
   LONG integer = 5;
   EXPECT_EQ(component("Model")->get_IntegerValue(&integer), IVICONFIG_E_TYPE_MISMATCH);
@@ -314,32 +315,32 @@ TEST_F(ConfigServer, ReadingAValueOfAnotherTypeIsATypeMismatch) {
   ScopedBstr text;
   EXPECT_EQ(component("Alarm")->get_StringValue(text.Receive()), IVICONFIG_E_TYPE_MISMATCH);
   EXPECT_EQ(text.Get(), nullptr);
-  ComRef<IIviDataComponentCollection> none;
-  EXPECT_EQ(component("Model")->get_DataComponents(none.Put()), IVICONFIG_E_TYPE_MISMATCH);
+  ComPtr<IIviDataComponentCollection> none;
+  EXPECT_EQ(component("Model")->get_DataComponents(none.GetAddressOf()), IVICONFIG_E_TYPE_MISMATCH);
   EXPECT_FALSE(none);
 }
 
 TEST_F(ConfigServer, ModuleNameTableByIndexAndByName) {
   LoadSample();
-  ComRef<IIviNameValueCollection> table;
-  ASSERT_EQ(Module("Korvane")->get_NameTable(table.Put()), S_OK);
+  ComPtr<IIviNameValueCollection> table;
+  ASSERT_EQ(Module("Korvane")->get_NameTable(table.GetAddressOf()), S_OK);
   LONG count = 0;
   ASSERT_EQ(table->get_Count(&count), S_OK);
   ASSERT_EQ(count, 2);
-  ComRef<IIviNameValue> first;
-  ASSERT_EQ(table->get_Item(1, first.Put()), S_OK);
+  ComPtr<IIviNameValue> first;
+  ASSERT_EQ(table->get_Item(1, first.GetAddressOf()), S_OK);
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return first->get_Name(out); }), "Fan!!FAN1");
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return first->get_Value(out); }), "Front fan");
   const auto inlet =
-      ByName<IIviNameValueCollection, IIviNameValue>(table.get(), "TemperatureSensor!!TEMP2");
+      ByName<IIviNameValueCollection, IIviNameValue>(table.Get(), "TemperatureSensor!!TEMP2");
   EXPECT_EQ(Utf8Of([&](BSTR* out) { return inlet->get_Value(out); }), "  Inlet  ");
 }
 
 // Looks a name up in a collection; the item found, if any, goes to *found.
 template <class Item, class Collection>
 HRESULT LookUp(Collection* collection, BSTR name, IUnknown** found) {
-  ComRef<Item> item;
-  const HRESULT hr = collection->get_ItemByName(name, item.Put());
+  ComPtr<Item> item;
+  const HRESULT hr = collection->get_ItemByName(name, item.GetAddressOf());
   *found = item.Detach();
   return hr;
 }
@@ -350,31 +351,31 @@ TEST_F(ConfigServer, UnknownNamesFailOrSucceedEmptyAsTheStoreFileSays) {
   const std::pair<const char*, Lookup> lookups[] = {
       {"driver session or logical name",
        [&](IUnknown** found) {
-         ComRef<IIviDriverSessionCollection> sessions;
-         store_->get_DriverSessions(sessions.Put());
-         return LookUp<IIviDriverSession>(sessions.get(), unknown.Get(), found);
+         ComPtr<IIviDriverSessionCollection> sessions;
+         store_->get_DriverSessions(sessions.GetAddressOf());
+         return LookUp<IIviDriverSession>(sessions.Get(), unknown.Get(), found);
        }},
       {"software module",
        [&](IUnknown** found) {
-         ComRef<IIviSoftwareModuleCollection> modules;
-         store_->get_SoftwareModules(modules.Put());
-         return LookUp<IIviSoftwareModule>(modules.get(), unknown.Get(), found);
+         ComPtr<IIviSoftwareModuleCollection> modules;
+         store_->get_SoftwareModules(modules.GetAddressOf());
+         return LookUp<IIviSoftwareModule>(modules.Get(), unknown.Get(), found);
        }},
       {"data component",
        [&](IUnknown** found) {
-         return LookUp<IIviDataComponent>(InitialSettings().get(), unknown.Get(), found);
+         return LookUp<IIviDataComponent>(InitialSettings().Get(), unknown.Get(), found);
        }},
       {"virtual name",
        [&](IUnknown** found) {
-         ComRef<IIviVirtualNameCollection> names;
-         Session("Bench")->get_VirtualNames(names.Put());
-         return LookUp<IIviVirtualName>(names.get(), unknown.Get(), found);
+         ComPtr<IIviVirtualNameCollection> names;
+         Session("Bench")->get_VirtualNames(names.GetAddressOf());
+         return LookUp<IIviVirtualName>(names.Get(), unknown.Get(), found);
        }},
       {"name",
        [&](IUnknown** found) {
-         ComRef<IIviNameValueCollection> table;
-         Module("Korvane")->get_NameTable(table.Put());
-         return LookUp<IIviNameValue>(table.get(), unknown.Get(), found);
+         ComPtr<IIviNameValueCollection> table;
+         Module("Korvane")->get_NameTable(table.GetAddressOf());
+         return LookUp<IIviNameValue>(table.Get(), unknown.Get(), found);
        }},
   };
 
@@ -393,7 +394,7 @@ TEST_F(ConfigServer, UnknownNamesFailOrSucceedEmptyAsTheStoreFileSays) {
     ASSERT_EQ(Deserialize(folder_.Write("policy.ini", policy.text)), S_OK);
     for (const auto& [kind, lookup] : lookups) {
       SetErrorInfo(0, nullptr);
-      IUnknown* found = store_.get();
+      IUnknown* found = store_.Get();
       EXPECT_EQ(lookup(&found), policy.expected) << kind;
       EXPECT_EQ(found, nullptr) << kind;
       const std::string description = TakeErrorDescription();
@@ -422,11 +423,11 @@ TEST_F(ConfigServer, ObjectsHandedOutKeepTheirContentsWhenTheStoreIsReadAgain) {
 TEST_F(ConfigServer, NullOutPointersAreRefused) {
   LoadSample();
   const auto session = Session("Bench");
-  ComRef<IIviDriverSessionCollection> sessions;
-  ASSERT_EQ(store_->get_DriverSessions(sessions.Put()), S_OK);
+  ComPtr<IIviDriverSessionCollection> sessions;
+  ASSERT_EQ(store_->get_DriverSessions(sessions.GetAddressOf()), S_OK);
   const auto settings = InitialSettings();
   const auto model =
-      ByName<IIviDataComponentCollection, IIviDataComponent>(settings.get(), "Model");
+      ByName<IIviDataComponentCollection, IIviDataComponent>(settings.Get(), "Model");
   const std::function<HRESULT()> calls[] = {
       [&] { return store_->get_ProcessDefaultLocation(nullptr); },
       [&] { return store_->get_MasterLocation(nullptr); },

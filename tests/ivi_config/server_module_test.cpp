@@ -102,26 +102,26 @@ TEST_F(ServerModule, IsCreatedThroughTheRegistryOnceRegistered) {
   TempFolder folder;
   ProcessDefaultLocation variable(folder.Write("store.ini", kSampleStore));
   {
-    ComRef<IUnknown> created;
+    ComPtr<IUnknown> created;
     ASSERT_EQ(CoCreateInstance(CLSID_IviConfigStore, nullptr, kAllContexts, IID_IUnknown,
-                               created.PutVoid()),
+                               created.GetVoidAddressOf()),
               S_OK);
-    ComRef<IIviConfigStore> store;
-    ASSERT_EQ(created.As(store), S_OK);
+    ComPtr<IIviConfigStore> store;
+    ASSERT_EQ(created->QueryInterface(IID_IIviConfigStore, store.GetVoidAddressOf()), S_OK);
     ScopedBstr location;
     ASSERT_EQ(store->get_ProcessDefaultLocation(location.Receive()), S_OK);
     ASSERT_EQ(store->Deserialize(location.Get()), S_OK);
-    ComRef<IIviDriverSessionCollection> sessions;
-    ASSERT_EQ(store->get_DriverSessions(sessions.Put()), S_OK);
-    ComRef<IIviDriverSession> session;
-    ASSERT_EQ(sessions->get_ItemByName(Bstr("Bench").Get(), session.Put()), S_OK);
+    ComPtr<IIviDriverSessionCollection> sessions;
+    ASSERT_EQ(store->get_DriverSessions(sessions.GetAddressOf()), S_OK);
+    ComPtr<IIviDriverSession> session;
+    ASSERT_EQ(sessions->get_ItemByName(Bstr("Bench").Get(), session.GetAddressOf()), S_OK);
     EXPECT_EQ(Utf8Of([&](BSTR* out) { return session->get_Name(out); }), "BenchSession");
   }
   ASSERT_EQ(install(FALSE, OLESTR("machine")), S_OK);
-  ComRef<IUnknown> none;
-  EXPECT_EQ(
-      CoCreateInstance(CLSID_IviConfigStore, nullptr, kAllContexts, IID_IUnknown, none.PutVoid()),
-      REGDB_E_CLASSNOTREG);
+  ComPtr<IUnknown> none;
+  EXPECT_EQ(CoCreateInstance(CLSID_IviConfigStore, nullptr, kAllContexts, IID_IUnknown,
+                             none.GetVoidAddressOf()),
+            REGDB_E_CLASSNOTREG);
   EXPECT_FALSE(none);
 }
 
@@ -130,28 +130,31 @@ TEST_F(ServerModule, ClassObjectMakesStoresAndKeepsTheModuleInUse) {
   const auto canUnloadNow = Entry<EntryPoint>("DllCanUnloadNow");
   ASSERT_EQ(canUnloadNow(), S_OK);
 
-  ComRef<IClassFactory> wrongClass;
-  EXPECT_EQ(getClassObject(IID_IIviConfigStore, IID_IClassFactory, wrongClass.PutVoid()),
+  ComPtr<IClassFactory> wrongClass;
+  EXPECT_EQ(getClassObject(IID_IIviConfigStore, IID_IClassFactory, wrongClass.GetVoidAddressOf()),
             CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_FALSE(wrongClass);
 
-  ComRef<IClassFactory> factory;
-  ASSERT_EQ(getClassObject(CLSID_IviConfigStore, IID_IClassFactory, factory.PutVoid()), S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(getClassObject(CLSID_IviConfigStore, IID_IClassFactory, factory.GetVoidAddressOf()),
+            S_OK);
   EXPECT_EQ(canUnloadNow(), S_FALSE);
-  ComRef<IIviConfigStore> store;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IIviConfigStore, store.PutVoid()), S_OK);
-  ComRef<IUnknown> aggregated;
-  EXPECT_EQ(factory->CreateInstance(store.get(), IID_IUnknown, aggregated.PutVoid()),
+  ComPtr<IIviConfigStore> store;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IIviConfigStore, store.GetVoidAddressOf()), S_OK);
+  ComPtr<IUnknown> aggregated;
+  EXPECT_EQ(factory->CreateInstance(store.Get(), IID_IUnknown, aggregated.GetVoidAddressOf()),
             CLASS_E_NOAGGREGATION);
-  ComRef<IIviDriverSession> wrongInterface;
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IIviDriverSession, wrongInterface.PutVoid()),
-            E_NOINTERFACE);
+  ComPtr<IIviDriverSession> wrongInterface;
+  EXPECT_EQ(
+      factory->CreateInstance(nullptr, IID_IIviDriverSession, wrongInterface.GetVoidAddressOf()),
+      E_NOINTERFACE);
   EXPECT_EQ(factory->LockServer(TRUE), S_OK);
   factory.Reset();
   store.Reset();
   EXPECT_EQ(canUnloadNow(), S_FALSE) << "locked";
-  ComRef<IClassFactory> again;
-  ASSERT_EQ(getClassObject(CLSID_IviConfigStore, IID_IClassFactory, again.PutVoid()), S_OK);
+  ComPtr<IClassFactory> again;
+  ASSERT_EQ(getClassObject(CLSID_IviConfigStore, IID_IClassFactory, again.GetVoidAddressOf()),
+            S_OK);
   EXPECT_EQ(again->LockServer(FALSE), S_OK);
   again.Reset();
   EXPECT_EQ(canUnloadNow(), S_OK);

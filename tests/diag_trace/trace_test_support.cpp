@@ -32,19 +32,6 @@ OleString CurrentDirectoryPath() {
   return OleString(buffer, n);
 }
 
-std::string ReadWholeFile(const OleString& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-    text.append(buffer, read);
-  CloseHandle(file);
-  return text;
-}
-
 std::string ReadTraceText(const OleString& path) {
   std::string text = ReadWholeFile(path);
   text.resize(std::min(text.find('\0'), text.size()));

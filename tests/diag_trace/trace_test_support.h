@@ -9,6 +9,7 @@
 #include "platform/ole_string.h"
 #include "platform/win32.h"
 #include "tests/support/error_info.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/text.h"
 
@@ -27,9 +28,6 @@ class CurrentDirectory {
   OleString previous_;
 };
 
-// The file's bytes; empty when it cannot be read. Opened shared, so a file
-// the log still has open can be read.
-std::string ReadWholeFile(const OleString& path);
 // The text of a trace file as a reader takes it: up to its first zero byte (a file still open,
 // or left open by a process that died, is followed by zero bytes to the end of its last piece).
 std::string ReadTraceText(const OleString& path);

@@ -6,8 +6,11 @@
 
 #include "platform/ole_string.h"
 #include "platform/win32.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
+
+using korvane::testing::ReadWholeFile;
 
 OleString TempFolder() {
   OLECHAR buffer[MAX_PATH + 1];
@@ -72,20 +75,6 @@ TEST(File, WriteThenReadBack) {
   EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// The file's bytes, read through a handle of its own.
-std::string ReadAll(const OleString& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  std::string bytes;
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-    bytes.append(buffer, read);
-  CloseHandle(file);
-  return bytes;
-}
-
 // A mapping larger than its file grows the file with zero bytes; what a view holds is the file's
 // content for every other reader at once, and stays after the view and the mapping are gone;
 // SetEndOfFile then cuts the file at its pointer.
@@ -105,20 +94,20 @@ TEST(FileMapping, AViewWritesTheFileThatGrowsAndIsCutAfterwards) {
   auto* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0x10000, 0x10000));
   ASSERT_NE(view, nullptr);
   std::memcpy(view, "abc", 3);
-  std::string seen = ReadAll(path);
+  std::string seen = ReadWholeFile(path);
   ASSERT_EQ(seen.size(), kSize);
   EXPECT_EQ(seen.substr(0x10000, 4), std::string("abc\0", 4));
   EXPECT_EQ(seen.find_first_not_of('\0'), 0x10000u) << "the file grew with zero bytes";
   EXPECT_TRUE(FlushViewOfFile(view, 0));
   EXPECT_TRUE(UnmapViewOfFile(view));
   EXPECT_TRUE(CloseHandle(mapping));
-  EXPECT_EQ(ReadAll(path).substr(0x10000, 3), "abc") << "kept after the view is gone";
+  EXPECT_EQ(ReadWholeFile(path).substr(0x10000, 3), "abc") << "kept after the view is gone";
 
   LARGE_INTEGER end{};
   end.QuadPart = 0x10002;
   ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
   EXPECT_TRUE(SetEndOfFile(file));
-  EXPECT_EQ(ReadAll(path), std::string(0x10000, '\0') + "ab");
+  EXPECT_EQ(ReadWholeFile(path), std::string(0x10000, '\0') + "ab");
   CloseHandle(file);
   DeleteFileW(path.c_str());
 }

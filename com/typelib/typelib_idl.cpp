@@ -6,6 +6,9 @@
 //   typelib_idl korvane OUT.idl   the driver's library, KorvaneLib
 //   typelib_idl ivi OUT.idl       the stand-in of the IVI inherent library
 //   typelib_idl 102 OUT.rgs       registry script 102 (101: the application)
+//   typelib_idl complete COMPILED.tlb IVI.tlb OUT.tlb
+//                                 the compiled KorvaneLib with its co-classes'
+//                                 whole lists (coclass_imports.h)
 //
 // Dispatch ids follow the usual rule of custom interfaces: 0x60000000, plus
 // the interface's depth below IUnknown times 0x10000, plus the member's
@@ -27,6 +30,7 @@
 #include "com/catalogue.h"
 #include "com/identifier_texts.h"
 #include "com/type_library.h"
+#include "com/typelib/coclass_imports.h"
 
 namespace {
 
@@ -232,7 +236,7 @@ void WriteEnumeration(std::ostream& out, const Enumeration& enumeration) {
 // The co-class lists the interfaces of our own library. The IDL compiler
 // copies an imported interface that a co-class names into the library, so
 // the IVI inherent interfaces, which the imported library describes, are left
-// out of the list (the class still answers them).
+// out here and added to the compiled library (Complete below).
 void WriteCoClass(std::ostream& out, const CoClass& coClass) {
   out << "  [\n    uuid(" << Unbraced(coClass.clsid) << "),\n    helpcontext("
       << coClass.helpContext << ")\n  ]\n  coclass " << coClass.name << " {\n";
@@ -335,7 +339,32 @@ void WriteScript(std::ostream& out, int number) {
 
 }  // namespace
 
+std::string ReadFile(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  if (!file) Fail(std::string("cannot read ") + path);
+  return bytes.str();
+}
+
+// Gives the compiled library's co-classes the catalogue's whole lists.
+std::string Complete(const char* compiled, const char* ivi) {
+  std::vector<korvane::typelib::CoClassInterfaces> lists;
+  for (const CoClass& coClass : kCoClasses) lists.push_back({coClass.name, coClass.interfaces});
+  try {
+    return korvane::typelib::CompleteCoClasses(ReadFile(compiled), ReadFile(ivi), lists);
+  } catch (const std::exception& error) {
+    Fail(error.what());
+  }
+}
+
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string_view(argv[1]) == "complete") {
+    std::ofstream file(argv[4], std::ios::binary);
+    file << Complete(argv[2], argv[3]);
+    if (!file.flush()) Fail(std::string("cannot write ") + argv[4]);
+    return 0;
+  }
   if (argc != 3) Fail("usage: typelib_idl korvane|ivi|<script number> OUT");
   const std::string which = argv[1];
   std::ostringstream idl;

@@ -23,7 +23,15 @@
 namespace {
 
 // Segments of the directory, in file order of the directory.
-enum Segment { kTypeInfoSegment = 0, kGuidSegment = 5, kNameSegment = 7, kStringSegment = 8 };
+enum Segment {
+  kTypeInfoSegment = 0,
+  kImportInfoSegment = 1,
+  kImportFileSegment = 2,
+  kReferenceSegment = 3,
+  kGuidSegment = 5,
+  kNameSegment = 7,
+  kStringSegment = 8,
+};
 constexpr std::size_t kHeaderSize = 0x54;
 
 // The bytes of one library and the reads of its records.
@@ -46,19 +54,36 @@ class MsftFile {
 
   int32_t Header(int field) const { return Int(4 * static_cast<std::size_t>(field)); }
   int TypeCount() const { return Header(8); }
-
-  std::size_t SegmentOffset(int segment) const {
-    const std::size_t helpDll = (Header(5) & 0x100) != 0 ? 4 : 0;
-    const std::size_t directory = kHeaderSize + helpDll + 4 * static_cast<std::size_t>(TypeCount());
-    return static_cast<std::size_t>(Int(directory + 16 * static_cast<std::size_t>(segment)));
+  // The types' offsets follow the header and the help DLL's entry, if any; then the directory.
+  std::size_t TypeOffsets() const { return kHeaderSize + ((Header(5) & 0x100) != 0 ? 4 : 0); }
+  std::size_t SegmentDirectory() const {
+    return TypeOffsets() + 4 * static_cast<std::size_t>(TypeCount());
   }
 
-  // The type description record of type `index`.
+  std::size_t SegmentOffset(int segment) const {
+    return static_cast<std::size_t>(
+        Int(SegmentDirectory() + 16 * static_cast<std::size_t>(segment)));
+  }
+  int32_t SegmentLength(int segment) const {
+    return Int(SegmentDirectory() + 16 * static_cast<std::size_t>(segment) + 4);
+  }
+
+  // The reference of type `index` (its record's offset in its segment) and its record.
+  int32_t TypeReference(int index) const {
+    return Int(TypeOffsets() + 4 * static_cast<std::size_t>(index));
+  }
   std::size_t TypeInfo(int index) const {
-    const std::size_t helpDll = (Header(5) & 0x100) != 0 ? 4 : 0;
-    return SegmentOffset(kTypeInfoSegment) +
-           static_cast<std::size_t>(
-               Int(kHeaderSize + helpDll + 4 * static_cast<std::size_t>(index)));
+    return SegmentOffset(kTypeInfoSegment) + static_cast<std::size_t>(TypeReference(index));
+  }
+  // The index of the type with that reference, or -1.
+  int TypeOfReference(HREFTYPE reference) const {
+    for (int i = 0; i < TypeCount(); ++i) {
+      if (static_cast<HREFTYPE>(TypeReference(i)) == reference) return i;
+    }
+    return -1;
+  }
+  std::size_t In(Segment segment, int32_t offset) const {
+    return SegmentOffset(segment) + static_cast<std::size_t>(offset);
   }
 
   std::u16string Name(int32_t offset) const {
@@ -146,8 +171,8 @@ class TypeInformation final : public Counted<ITypeInfo> {
   HRESULT STDMETHODCALLTYPE GetVarDesc(UINT, VARDESC**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetNames(MEMBERID memid, BSTR* names, UINT maxNames,
                                      UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetRefTypeOfImplType(UINT, HREFTYPE*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetImplTypeFlags(UINT, INT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetRefTypeOfImplType(UINT index, HREFTYPE* reference) override;
+  HRESULT STDMETHODCALLTYPE GetImplTypeFlags(UINT index, INT* flags) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(LPOLESTR*, UINT, MEMBERID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Invoke(PVOID, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                    UINT*) override {
@@ -158,7 +183,7 @@ class TypeInformation final : public Counted<ITypeInfo> {
   HRESULT STDMETHODCALLTYPE GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE GetRefTypeInfo(HREFTYPE, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetRefTypeInfo(HREFTYPE reference, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE AddressOfMember(MEMBERID, INVOKEKIND, PVOID*) override {
     return E_NOTIMPL;
   }
@@ -180,6 +205,10 @@ class TypeInformation final : public Counted<ITypeInfo> {
   FunctionRecord Function(int index) const;
   int32_t FunctionName(int index) const;
   int FindFunction(MEMBERID memid) const;
+  // The record of implemented type `index` in the reference segment (a co-class's), or of the
+  // inherited interface (an interface's only one, kept in the type's own record); 0 when there
+  // is none.
+  std::size_t ImplementedType(UINT index) const;
 
   TypeLibrary* library_;  // counted
   int index_;
@@ -393,6 +422,62 @@ HRESULT TypeInformation::GetDocumentation(MEMBERID memid, BSTR* name, BSTR* docS
   return Put(name, file.Name(FunctionName(index))) && Put(docString, file.String(doc), doc >= 0)
              ? S_OK
              : E_OUTOFMEMORY;
+}
+
+std::size_t TypeInformation::ImplementedType(UINT index) const {
+  const MsftFile& file = File();
+  if (index >= file.Word(base_ + 76)) return 0;
+  if ((file.Int(base_) & 0xF) != TKIND_COCLASS) return base_ + 84;
+  int32_t reference = file.Int(base_ + 84);
+  for (UINT i = 0; i < index && reference >= 0; ++i) {
+    reference = file.Int(file.In(kReferenceSegment, reference) + 12);
+  }
+  return reference < 0 ? 0 : file.In(kReferenceSegment, reference);
+}
+
+HRESULT TypeInformation::GetRefTypeOfImplType(UINT index, HREFTYPE* reference) {
+  if (reference == nullptr) return E_INVALIDARG;
+  const std::size_t record = ImplementedType(index);
+  if (record == 0) return TYPE_E_ELEMENTNOTFOUND;
+  *reference = static_cast<HREFTYPE>(File().Int(record));
+  return S_OK;
+}
+
+HRESULT TypeInformation::GetImplTypeFlags(UINT index, INT* flags) {
+  if (flags == nullptr) return E_INVALIDARG;
+  const std::size_t record = ImplementedType(index);
+  if (record == 0) return TYPE_E_ELEMENTNOTFOUND;
+  *flags = (File().Int(base_) & 0xF) == TKIND_COCLASS ? File().Int(record + 4) : 0;
+  return S_OK;
+}
+
+// A reference with its low bit set is an import: one more than the offset of its entry (flags,
+// import file, GUID entry of the type). The import file entry begins with the imported
+// library's GUID entry, locale and version, by which the library is loaded from the registry.
+HRESULT TypeInformation::GetRefTypeInfo(HREFTYPE reference, ITypeInfo** info) {
+  if (info == nullptr) return E_INVALIDARG;
+  *info = nullptr;
+  const MsftFile& file = File();
+  if ((reference & 1) == 0) {
+    const int index = file.TypeOfReference(reference);
+    return index < 0 ? TYPE_E_ELEMENTNOTFOUND
+                     : library_->GetTypeInfo(static_cast<UINT>(index), info);
+  }
+  const int32_t importOffset = static_cast<int32_t>(reference - 1);
+  if (importOffset < 0 || importOffset + 12 > file.SegmentLength(kImportInfoSegment)) {
+    return TYPE_E_ELEMENTNOTFOUND;
+  }
+  const std::size_t import = file.In(kImportInfoSegment, importOffset);
+  const std::size_t importFile = file.In(kImportFileSegment, file.Int(import + 4));
+  const int32_t version = file.Int(importFile + 8);
+  ITypeLib* imported = nullptr;
+  HRESULT result = LoadRegTypeLib(file.Guid(file.Int(importFile)), WORD(version & 0xFFFF),
+                                  WORD((version >> 16) & 0xFFFF),
+                                  static_cast<LCID>(file.Int(importFile + 4)), &imported);
+  if (FAILED(result)) return result;
+  result = imported->GetTypeInfoOfGuid(file.Guid(file.Int(import + 8)), info);
+  imported->Release();
+  return result;
 }
 
 HRESULT TypeInformation::GetContainingTypeLib(ITypeLib** library, UINT* index) {

@@ -18,7 +18,9 @@ namespace {
 // One line per type: "<kind> <name> <help context> |<help string>"; below an
 // interface one line per property or method in vtable order:
 // "  <dispatch id> <name> <functions> |<help string>", a property's get and
-// put being two functions with the one id.
+// put being two functions with the one id; below a co-class one line per
+// interface it implements, in order: "  <name> <IMPLTYPEFLAGS>" (the IVI
+// inherent interfaces are those of the imported IviDriverTypeLib).
 constexpr char kExpected[] = R"table(
 enum KorvaneRefClockSourceEnum 44 |Possible sources of the PCI/PCIe 10MHz system clock.
 enum KorvaneTrigBusEnum 49 |Trigger bus connectivity for a single PXI_TRIGn [0..7].  Valid trigger bus segments are: Bus1 (slots 1-6), Bus2 (slots 7-12), and Bus3 (slots 13-18)
@@ -92,9 +94,29 @@ interface IKorvaneVoltageRailAlarm 60 |IKorvaneVoltageRailAlarm interface.
   60010004 MaxVoltage 2 |Maximum voltage level (Volts, quantized to some number of mV based on the specific supply), above which an overvoltage condition may be reported.  If the alarm on this supply rail is enabled, an alarm will be reported when the voltage level exceeds the sp
   60010006 MinVoltage 2 |Minimum voltage level (Volts, quantized to some number of mV based on the specific supply), below which an undervoltage condition may be reported.  If the alarm on this supply rail is enabled, an alarm will be reported when the voltage level falls below t
 coclass Korvane 4 |
+  IKorvane 1
+  IIviDriver 0
+  IIviDriverOperation 0
+  IIviDriverIdentity 0
+  IIviComponentIdentity 0
+  IIviDriverUtility 0
+  IKorvaneSystem 0
+  IKorvaneTemperatureSensors 0
+  IKorvaneFans 0
+  IKorvaneReferenceClock 0
+  IKorvaneTriggerBus 0
+  IKorvaneVoltageRails 0
+  IKorvaneTemperatureSensorsAlarm 0
+  IKorvaneFansAlarm 0
+  IKorvaneReferenceClockAlarm 0
+  IKorvaneFansControl 0
 coclass KorvaneTemperatureSensor 14 |
+  IKorvaneTemperatureSensor 1
 coclass KorvaneFan 21 |
+  IKorvaneFan 1
 coclass KorvaneVoltageRail 59 |
+  IKorvaneVoltageRail 1
+  IKorvaneVoltageRailAlarm 0
 )table";
 
 OleString Text(BSTR text) {
@@ -136,6 +158,25 @@ void ReadMembers(ITypeInfo* type, std::string& out) {
   }
 }
 
+// The interface lines of a co-class, each interface read through its reference.
+void ReadImplementedTypes(ITypeInfo* type, std::string& out) {
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(type->GetTypeAttr(&attributes), S_OK);
+  const UINT count = attributes->cImplTypes;
+  type->ReleaseTypeAttr(attributes);
+  for (UINT i = 0; i < count; ++i) {
+    HREFTYPE reference = 0;
+    INT flags = 0;
+    ComPtr<ITypeInfo> implemented;
+    ASSERT_EQ(type->GetRefTypeOfImplType(i, &reference), S_OK);
+    ASSERT_EQ(type->GetImplTypeFlags(i, &flags), S_OK);
+    ASSERT_EQ(type->GetRefTypeInfo(reference, implemented.GetAddressOf()), S_OK) << i;
+    BSTR name = nullptr;
+    ASSERT_EQ(implemented->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
+    out += "  " + OleToAnsi(Text(name)) + " " + std::to_string(flags) + "\n";
+  }
+}
+
 TEST(TypeLibrary, RegisteredLibraryHasEveryTypeAndMemberInOrder) {
   ComPtr<ITypeLib> library;
   ASSERT_EQ(LoadRegTypeLib(kLibidKorvane, 0, 1, 1033, library.GetAddressOf()), S_OK);
@@ -159,10 +200,14 @@ TEST(TypeLibrary, RegisteredLibraryHasEveryTypeAndMemberInOrder) {
                            : kind == TKIND_COCLASS   ? "coclass "
                                                      : "other ";
     read += Line(kindName, name, context, help);
-    if (kind != TKIND_INTERFACE) continue;
+    if (kind != TKIND_INTERFACE && kind != TKIND_COCLASS) continue;
     ComPtr<ITypeInfo> type;
     ASSERT_EQ(library->GetTypeInfo(i, type.GetAddressOf()), S_OK);
-    ReadMembers(type.Get(), read);
+    if (kind == TKIND_INTERFACE) {
+      ReadMembers(type.Get(), read);
+    } else {
+      ReadImplementedTypes(type.Get(), read);
+    }
   }
   EXPECT_EQ(read, kExpected);
 }

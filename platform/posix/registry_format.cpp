@@ -15,10 +15,11 @@ namespace {
 
 constexpr std::string_view kHeader = "KORVANE REGISTRY 1";
 
-std::string Hex2(unsigned value) {
-  char buffer[3];
-  std::snprintf(buffer, sizeof(buffer), "%02x", value & 0xFF);
-  return buffer;
+// Appends a byte as two lower-case hex digits.
+void AppendHex2(std::string& out, unsigned value) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  out += kDigits[(value >> 4) & 0xF];
+  out += kDigits[value & 0xF];
 }
 
 bool IsHighSurrogate(char16_t unit) {
@@ -124,10 +125,10 @@ std::string QuoteText(std::u16string_view text) {
     } else if (c == '\t') {
       quoted += "\\t";
     } else if (IsControl(c)) {
-      quoted.append("\\x").append(Hex2(static_cast<unsigned char>(c)));
+      AppendHex2(quoted.append("\\x"), static_cast<unsigned char>(c));
     } else if (StartsSurrogate(bytes, i)) {
       for (std::size_t end = i + 3; i < end; ++i) {
-        quoted.append("\\x").append(Hex2(static_cast<unsigned char>(bytes[i])));
+        AppendHex2(quoted.append("\\x"), static_cast<unsigned char>(bytes[i]));
       }
       --i;
     } else {
@@ -146,7 +147,7 @@ std::string EscapeKeyName(std::u16string_view name) {
     const std::size_t count = StartsSurrogate(bytes, i) ? 3 : 1;
     if (count == 3 || c == '%' || c == '\\' || IsControl(c)) {
       for (std::size_t end = i + count; i < end; ++i) {
-        escaped.append("%").append(Hex2(static_cast<unsigned char>(bytes[i])));
+        AppendHex2(escaped.append("%"), static_cast<unsigned char>(bytes[i]));
       }
       --i;
     } else {
@@ -185,7 +186,7 @@ std::string FormatData(const RegistryValue& value) {
   hex.append(std::to_string(value.type)).append("):");
   for (std::size_t i = 0; i < value.data.size(); ++i) {
     if (i != 0) hex += ',';
-    hex += Hex2(value.data[i]);
+    AppendHex2(hex, value.data[i]);
   }
   return hex;
 }
@@ -345,17 +346,35 @@ bool ParseData(std::string_view text, DWORD* type, std::vector<BYTE>* data) {
   return true;
 }
 
+// The last section header read and its key: a file lists a key's subkeys
+// right after it, so a header that extends the last one is resolved from the
+// last key on, and reading a deep tree stays linear.
+struct LastHeader {
+  std::string_view text;
+  RegistryKey* key = nullptr;
+  std::size_t depth = 0;
+};
+
 // The key a section header names, created in the tree; null when the header
 // names no hive, breaks a limit or cannot be read.
-RegistryKey* KeyOfHeader(std::string_view header, RegistryTree* tree) {
-  const std::size_t firstSlash = std::min(header.find('\\'), header.size());
-  const std::string_view hive = header.substr(0, firstSlash);
+RegistryKey* KeyOfHeader(std::string_view header, RegistryTree* tree, LastHeader* last) {
   RegistryKey* key = nullptr;
-  if (hive == "HKEY_LOCAL_MACHINE") key = &tree->machine;
-  if (hive == "HKEY_CURRENT_USER") key = &tree->user;
-  if (key == nullptr) return nullptr;
   std::size_t depth = 0;
-  for (std::size_t start = firstSlash + 1; start <= header.size(); ++depth) {
+  std::size_t start = 0;
+  if (last->key != nullptr && header.size() > last->text.size() && header.starts_with(last->text) &&
+      header[last->text.size()] == '\\') {
+    key = last->key;
+    depth = last->depth;
+    start = last->text.size() + 1;
+  } else {
+    const std::size_t firstSlash = std::min(header.find('\\'), header.size());
+    const std::string_view hive = header.substr(0, firstSlash);
+    if (hive == "HKEY_LOCAL_MACHINE") key = &tree->machine;
+    if (hive == "HKEY_CURRENT_USER") key = &tree->user;
+    if (key == nullptr) return nullptr;
+    start = firstSlash + 1;
+  }
+  for (; start <= header.size(); ++depth) {
     const std::size_t end = std::min(header.find('\\', start), header.size());
     const auto name = UnescapeKeyName(header.substr(start, end - start));
     if (depth == kMaxKeyDepth || !name || name->empty() || name->size() > kMaxKeyNameLength) {
@@ -365,6 +384,7 @@ RegistryKey* KeyOfHeader(std::string_view header, RegistryTree* tree) {
     key = key->FindOrCreateSubKey(*name, &created);
     start = end + 1;
   }
+  *last = {header, key, depth};
   return key;
 }
 
@@ -399,6 +419,7 @@ std::string SerializeRegistry(const RegistryTree& tree) {
 LONG ParseRegistry(std::string_view text, RegistryTree* tree) {
   if (text.empty()) return ERROR_SUCCESS;
   RegistryKey* current = nullptr;
+  LastHeader lastHeader;
   bool headerSeen = false;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -410,7 +431,7 @@ LONG ParseRegistry(std::string_view text, RegistryTree* tree) {
       if (line != kHeader) return ERROR_BADDB;
       headerSeen = true;
     } else if (line.starts_with("[") && line.ends_with("]") && line.size() >= 2) {
-      current = KeyOfHeader(line.substr(1, line.size() - 2), tree);
+      current = KeyOfHeader(line.substr(1, line.size() - 2), tree, &lastHeader);
       if (current == nullptr) return ERROR_BADDB;
     } else if (!line.empty() && (current == nullptr || !ParseValueLine(line, current))) {
       return ERROR_BADDB;

@@ -171,6 +171,12 @@ TEST(RegistryFile, AFileThatCannotBeReadExactlyIsAnErrorNeverEmpty) {
     for (std::size_t i = 0; i < levels; ++i) header += "\\k";
     return header + "]\n";
   };
+  // The headers of every key down to `levels` deep, each after its parent, as a writer lists them.
+  const auto stepwise = [&deep](std::size_t levels) {
+    std::string headers;
+    for (std::size_t i = 1; i <= levels; ++i) headers += deep(i);
+    return headers;
+  };
   const std::string sample = SampleFile();
   const std::string longKey(korvane::platform::kMaxKeyNameLength, 'k');
   const std::string longValue(korvane::platform::kMaxValueNameLength, 'v');
@@ -194,6 +200,8 @@ TEST(RegistryFile, AFileThatCannotBeReadExactlyIsAnErrorNeverEmpty) {
       {sample + deep(korvane::platform::kMaxKeyDepth), true},
       {sample + deep(korvane::platform::kMaxKeyDepth + 1), false},
       {sample + deep(200000), false},
+      {sample + stepwise(korvane::platform::kMaxKeyDepth), true},
+      {sample + stepwise(korvane::platform::kMaxKeyDepth + 1), false},
       {sample + "[HKEY_CURRENT_USER\\" + longKey + "]\n", true},
       {sample + "[HKEY_CURRENT_USER\\" + longKey + "k]\n", false},
       {sample + "[HKEY_CURRENT_USER]\n\"" + longValue + "\"=dword:1\n", true},

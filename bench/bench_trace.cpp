@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <string_view>
 
 #include "diag/method_trace.h"
 #include "diag/trace_file.h"
@@ -70,45 +71,58 @@ void BM_RecordSizedTraceFileWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_RecordSizedTraceFileWrite);
 
+// A file of the temporary folder open for writing, closed and deleted at the end. Copying it
+// would close the handle twice.
+class ScratchFile {
+ public:
+  explicit ScratchFile(const char* name)
+      : path_(TempFile(name)),
+        handle_(CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~ScratchFile() {
+    if (ok()) CloseHandle(handle_);
+    DeleteFileW(path_.c_str());
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  BOOL Write(std::string_view bytes) {
+    DWORD written = 0;
+    return WriteFile(handle_, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+  }
+
+ private:
+  OleString path_;
+  HANDLE handle_;
+};
+
 // One record-sized WriteFile.
 void BM_RecordSizedWriteFile(benchmark::State& state) {
-  const OleString path = TempFile("korvane_bench_write_");
+  ScratchFile file("korvane_bench_write_");
+  if (!file.ok()) state.SkipWithError("cannot create the file");
   const std::string record(kRecordSize, 'x');
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) state.SkipWithError("cannot create the file");
-  DWORD written = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr));
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(file.Write(record));
   state.SetItemsProcessed(state.iterations());
-  CloseHandle(file);
-  DeleteFileW(path.c_str());
 }
 BENCHMARK(BM_RecordSizedWriteFile);
 
 // One record-sized append to a 64 KiB buffer that a WriteFile empties when full.
 void BM_RecordSizedBufferedWrite(benchmark::State& state) {
-  const OleString path = TempFile("korvane_bench_buffered_");
+  ScratchFile file("korvane_bench_buffered_");
+  if (!file.ok()) state.SkipWithError("cannot create the file");
   const std::string record(kRecordSize, 'x');
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) state.SkipWithError("cannot create the file");
   std::string buffer;
   buffer.reserve(0x10000);
-  DWORD written = 0;
   for (auto _ : state) {
-    if (buffer.size() + record.size() > 0x10000) {
-      WriteFile(file, buffer.data(), DWORD(buffer.size()), &written, nullptr);
+    if (buffer.size() + record.size() > buffer.capacity()) {
+      file.Write(buffer);
       buffer.clear();
     }
     buffer += record;
     benchmark::DoNotOptimize(buffer.data());
   }
   state.SetItemsProcessed(state.iterations());
-  CloseHandle(file);
-  DeleteFileW(path.c_str());
 }
 BENCHMARK(BM_RecordSizedBufferedWrite);
 

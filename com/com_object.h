@@ -24,10 +24,50 @@
 
 namespace korvane {
 
-template <class T>
-class ComObject final : public T {
+// The two counts of a node object whose most derived class is Final, shared by
+// the plain and the aggregated object: Final's client IUnknown calls
+// AddClient and ReleaseClient; NodeRef calls the internal pair.
+template <class T, class Final>
+class CountedNode : public T {
  public:
   using T::T;
+
+  ULONG AddRefInternal() override {
+    return internalRefs_.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
+  ULONG ReleaseInternal() override {
+    const ULONG left = internalRefs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0) delete static_cast<Final*>(this);
+    return left;
+  }
+
+ protected:
+  // The first client reference takes the clients' internal reference; the
+  // last one runs FinalRelease and gives it back.
+  ULONG AddClient() {
+    const ULONG before = clientRefs_.fetch_add(1, std::memory_order_relaxed);
+    if (before == 0) AddRefInternal();
+    return before + 1;
+  }
+  ULONG ReleaseClient() {
+    const ULONG left = clientRefs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0) {
+      this->FinalRelease();
+      ReleaseInternal();
+    }
+    return left;
+  }
+
+ private:
+  std::atomic<ULONG> clientRefs_{0};
+  std::atomic<ULONG> internalRefs_{0};
+  ModuleLock moduleLock_;
+};
+
+template <class T>
+class ComObject final : public CountedNode<T, ComObject<T>> {
+ public:
+  using CountedNode<T, ComObject<T>>::CountedNode;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     if (object == nullptr) return E_POINTER;
@@ -36,33 +76,8 @@ class ComObject final : public T {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override {
-    const ULONG before = refs_.fetch_add(1, std::memory_order_relaxed);
-    if (before == 0) AddRefInternal();
-    return before + 1;
-  }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (left == 0) {
-      this->FinalRelease();
-      ReleaseInternal();
-    }
-    return left;
-  }
-
-  ULONG AddRefInternal() override {
-    return internalRefs_.fetch_add(1, std::memory_order_relaxed) + 1;
-  }
-  ULONG ReleaseInternal() override {
-    const ULONG left = internalRefs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (left == 0) delete this;
-    return left;
-  }
-
- private:
-  std::atomic<ULONG> refs_{0};
-  std::atomic<ULONG> internalRefs_{0};
-  ModuleLock moduleLock_;
+  ULONG STDMETHODCALLTYPE AddRef() override { return this->AddClient(); }
+  ULONG STDMETHODCALLTYPE Release() override { return this->ReleaseClient(); }
 };
 
 // T aggregated into an outer object. Every interface of T delegates its
@@ -71,7 +86,7 @@ class ComObject final : public T {
 // the client count and answers T's interface table. Internal references
 // (the items' hold on their driver) work as in ComObject.
 template <class T>
-class AggregatedObject final : public T {
+class AggregatedObject final : public CountedNode<T, AggregatedObject<T>> {
  public:
   explicit AggregatedObject(IUnknown* outer) : inner_(*this), outer_(outer) {}
 
@@ -80,15 +95,6 @@ class AggregatedObject final : public T {
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return outer_->AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return outer_->Release(); }
-
-  ULONG AddRefInternal() override {
-    return internalRefs_.fetch_add(1, std::memory_order_relaxed) + 1;
-  }
-  ULONG ReleaseInternal() override {
-    const ULONG left = internalRefs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (left == 0) delete this;
-    return left;
-  }
 
   IUnknown* Inner() { return &inner_; }
 
@@ -108,29 +114,15 @@ class AggregatedObject final : public T {
       static_cast<IUnknown*>(*object)->AddRef();  // delegates: the outer object counts
       return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-      const ULONG before = refs_.fetch_add(1, std::memory_order_relaxed);
-      if (before == 0) owner_.AddRefInternal();
-      return before + 1;
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-      const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-      if (left == 0) {
-        owner_.FinalRelease();
-        owner_.ReleaseInternal();
-      }
-      return left;
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddClient(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.ReleaseClient(); }
 
    private:
     AggregatedObject& owner_;
-    std::atomic<ULONG> refs_{0};
   };
 
   InnerUnknown inner_;
   IUnknown* outer_;  // not counted: the outer object holds us
-  std::atomic<ULONG> internalRefs_{0};
-  ModuleLock moduleLock_;
 };
 
 // Creates a T aggregated into `outer` and hands out its inner IUnknown; an

@@ -11,6 +11,7 @@
 #include "com/type_library.h"
 #include "com/type_library_registration.h"
 #include "driver/korvane.h"
+#include "platform/scoped_hkey.h"
 
 namespace korvane {
 class KorvaneTemperatureSensor;
@@ -71,21 +72,19 @@ class ClassesRoot {
   ClassesRoot() {
     if (!PerUser().load()) return;
     status_ = RegCreateKeyExW(HKEY_CURRENT_USER, OLESTR("Software\\Classes"), 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              userClasses_.Receive(), nullptr);
   }
-  ~ClassesRoot() {
-    if (key_ != HKEY_CLASSES_ROOT && key_ != nullptr) RegCloseKey(key_);
-  }
-  ClassesRoot(const ClassesRoot&) = delete;
-  ClassesRoot& operator=(const ClassesRoot&) = delete;
 
   HRESULT Status() const {
     return status_ == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(status_));
   }
-  HKEY Get() const { return key_; }
+  HKEY Get() const {
+    return userClasses_.Get() != nullptr ? userClasses_.Get() : HKEY_CLASSES_ROOT;
+  }
 
  private:
-  HKEY key_ = HKEY_CLASSES_ROOT;
+  ScopedHkey userClasses_;  // the user's classes key in per-user mode
   LSTATUS status_ = ERROR_SUCCESS;
 };
 

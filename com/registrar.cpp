@@ -3,6 +3,8 @@
 #include <memory>
 #include <new>
 
+#include "platform/scoped_hkey.h"
+
 namespace korvane {
 namespace {
 
@@ -166,21 +168,6 @@ HRESULT FromWin32(LSTATUS status) {
   return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(status));
 }
 
-class KeyHandle {
- public:
-  KeyHandle() = default;
-  KeyHandle(const KeyHandle&) = delete;
-  KeyHandle& operator=(const KeyHandle&) = delete;
-  ~KeyHandle() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  HKEY* Out() { return &key_; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 HRESULT SetText(HKEY key, const OLECHAR* name, const OleString& text) {
   const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(OLECHAR));
   return FromWin32(
@@ -194,10 +181,10 @@ HRESULT RegisterKey(HKEY parent, const Entry& entry) {
     const LSTATUS status = RegDeleteTreeW(parent, entry.name.c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return FromWin32(status);
   }
-  KeyHandle key;
+  ScopedHkey key;
   HRESULT result =
       FromWin32(RegCreateKeyExW(parent, entry.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                KEY_ALL_ACCESS, nullptr, key.Out(), nullptr));
+                                KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr));
   if (FAILED(result)) return result;
   if (entry.hasValue) {
     result = SetText(key.Get(), nullptr, entry.value);
@@ -224,8 +211,8 @@ HRESULT UnregisterEntries(HKEY parent, const std::vector<Entry>& entries) {
     } else if (entry.removal != Removal::NoRemove) {
       status = RegDeleteTreeW(parent, entry.name.c_str());
     } else {
-      KeyHandle key;
-      status = RegOpenKeyExW(parent, entry.name.c_str(), 0, KEY_ALL_ACCESS, key.Out());
+      ScopedHkey key;
+      status = RegOpenKeyExW(parent, entry.name.c_str(), 0, KEY_ALL_ACCESS, key.Receive());
       if (status == ERROR_SUCCESS) {
         const HRESULT result = UnregisterEntries(key.Get(), entry.children);
         if (FAILED(result)) return result;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/scoped_hkey.h"
+
 namespace korvane {
 
 namespace {
@@ -43,29 +45,26 @@ HRESULT FullPath(const OleString& name, OleString& path) {
   return S_OK;
 }
 
-// HKEY that closes itself.
+// A registry key opened for reading its string values.
 class RegistryKey {
  public:
   RegistryKey(HKEY parent, const OLECHAR* subKey) {
-    if (RegOpenKeyExW(parent, subKey, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    if (RegOpenKeyExW(parent, subKey, 0, KEY_QUERY_VALUE, key_.Receive()) != ERROR_SUCCESS) {
+      key_.Reset();
+    }
   }
-  ~RegistryKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;  // one owner closes the key
-  RegistryKey& operator=(const RegistryKey&) = delete;
 
   // A string value; empty when absent or not a string.
   OleString ReadString(const OLECHAR* name) const {
-    if (key_ == nullptr) return {};
+    if (key_.Get() == nullptr) return {};
     DWORD type = 0;
     DWORD bytes = 0;
-    if (RegQueryValueExW(key_, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key_.Get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
       return {};
     }
     OleString text(bytes / sizeof(OLECHAR), OLECHAR{});
-    if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+    if (RegQueryValueExW(key_.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
                          &bytes) != ERROR_SUCCESS) {
       return {};
     }
@@ -75,7 +74,7 @@ class RegistryKey {
   }
 
  private:
-  HKEY key_ = nullptr;
+  ScopedHkey key_;
 };
 
 bool IsFolder(const OleString& path) {

@@ -5,43 +5,23 @@
 #include <vector>
 
 #include "platform/posix/winreg.h"
+#include "platform/scoped_hkey.h"
 
 namespace korvane::platform {
 
-namespace {
-
-// An open registry key, closed on destruction. Copying would close it twice:
-// deleted.
-class OpenKey {
- public:
-  OpenKey() = default;
-  OpenKey(const OpenKey&) = delete;
-  OpenKey& operator=(const OpenKey&) = delete;
-  ~OpenKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-}  // namespace
-
 bool ReadClassesRootString(const std::u16string& path, std::u16string* value) {
-  OpenKey key;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) {
+  ScopedHkey key;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
     return false;
   }
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return false;
   }
   std::vector<BYTE> data(size + sizeof(OLECHAR), 0);
-  if (RegQueryValueExW(key.get(), nullptr, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS) {
+  if (RegQueryValueExW(key.Get(), nullptr, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS) {
     return false;
   }
   std::u16string text(size / sizeof(OLECHAR), u'\0');

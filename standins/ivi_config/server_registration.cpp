@@ -3,6 +3,7 @@
 #include <new>
 #include <string_view>
 
+#include "platform/scoped_hkey.h"
 #include "standins/ivi_config/ivi_config_server.h"
 
 namespace korvane::ivi_config {
@@ -16,31 +17,24 @@ OleString ClassKeyPath() {
   return OleString(OLESTR("Software\\Classes\\CLSID\\")) + kIviConfigStoreClsidText;
 }
 
-// One open registry key, closed when the holder ends.
+// A registry key created for writing its text values.
 class RegistryKey {
  public:
-  RegistryKey() = default;
-  RegistryKey(const RegistryKey&) = delete;  // one close per open
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-
   LSTATUS Create(HKEY parent, const OLECHAR* subKey) {
     return RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                           &key_, nullptr);
+                           key_.Receive(), nullptr);
   }
   // Sets a REG_SZ value; a null name is the key's default value.
   LSTATUS SetText(const OLECHAR* name, OleStringView text) const {
     const OleString terminated(text);
     const auto bytes = static_cast<DWORD>((terminated.size() + 1) * sizeof(OLECHAR));
-    return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(terminated.c_str()),
-                          bytes);
+    return RegSetValueExW(key_.Get(), name, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(terminated.c_str()), bytes);
   }
-  HKEY get() const { return key_; }
+  HKEY get() const { return key_.Get(); }
 
  private:
-  HKEY key_ = nullptr;
+  ScopedHkey key_;
 };
 
 HRESULT FromRegistry(LSTATUS status) {

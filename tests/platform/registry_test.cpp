@@ -6,32 +6,19 @@
 #include <vector>
 
 #include "platform/ole_string.h"
+#include "platform/scoped_hkey.h"
 #include "platform/win32.h"
 #include "wine_probe.h"
 
 namespace {
+
+using korvane::ScopedHkey;
 
 // A key name unique to this process, so that runs do not meet.
 OleString UniqueName(const char* stem) {
   return AnsiToOle(std::string("KorvaneTest_") + stem + "_" +
                    std::to_string(GetCurrentProcessId()));
 }
-
-// An open key, closed on destruction. Copying would close it twice: deleted.
-class Key {
- public:
-  Key() = default;
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // A test key tree below a root, deleted when the test ends.
 class ScratchKey {
@@ -58,44 +45,44 @@ LONG SetString(HKEY key, const OLECHAR* name, const OLECHAR* text) {
 
 // The string value, or "(error n)".
 OleString GetString(HKEY key, const OLECHAR* subKey, const OLECHAR* name) {
-  Key opened;
-  LONG status = RegOpenKeyExW(key, subKey, 0, KEY_READ, opened.out());
+  ScopedHkey opened;
+  LONG status = RegOpenKeyExW(key, subKey, 0, KEY_READ, opened.Receive());
   if (status != ERROR_SUCCESS) return AnsiToOle("(error " + std::to_string(status) + ")");
   OLECHAR buffer[256] = {};
   DWORD size = sizeof(buffer);
   DWORD type = 0;
   status =
-      RegQueryValueExW(opened.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+      RegQueryValueExW(opened.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
   if (status != ERROR_SUCCESS) return AnsiToOle("(error " + std::to_string(status) + ")");
   return OleString(buffer);
 }
 
 TEST(Registry, CreateSetAndQueryWithWindowsSizes) {
   ScratchKey scratch(HKEY_CURRENT_USER, OleString(OLESTR("Software\\")) + UniqueName("values"));
-  Key key;
+  ScopedHkey key;
   DWORD disposition = 0;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.path(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, key.out(), &disposition),
+                            KEY_ALL_ACCESS, nullptr, key.Receive(), &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
   {
-    Key again;
+    ScopedHkey again;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.path(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, again.out(), &disposition),
+                              nullptr, again.Receive(), &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
   }
 
-  ASSERT_EQ(SetString(key.get(), OLESTR("ThreadingModel"), OLESTR("Both")), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(key.Get(), OLESTR("ThreadingModel"), OLESTR("Both")), ERROR_SUCCESS);
   const DWORD number = 0x1234;
-  ASSERT_EQ(RegSetValueExW(key.get(), OLESTR("Count"), 0, REG_DWORD,
+  ASSERT_EQ(RegSetValueExW(key.Get(), OLESTR("Count"), 0, REG_DWORD,
                            reinterpret_cast<const BYTE*>(&number), sizeof(number)),
             ERROR_SUCCESS);
 
   // Size query: type and size, nothing copied.
   DWORD type = 0;
   DWORD size = 0;
-  ASSERT_EQ(RegQueryValueExW(key.get(), OLESTR("ThreadingModel"), nullptr, &type, nullptr, &size),
+  ASSERT_EQ(RegQueryValueExW(key.Get(), OLESTR("ThreadingModel"), nullptr, &type, nullptr, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(type, REG_SZ);
   EXPECT_EQ(size, 5 * sizeof(OLECHAR));
@@ -103,14 +90,14 @@ TEST(Registry, CreateSetAndQueryWithWindowsSizes) {
   // A small buffer: ERROR_MORE_DATA and the needed size.
   OLECHAR small[2];
   size = sizeof(small);
-  EXPECT_EQ(RegQueryValueExW(key.get(), OLESTR("ThreadingModel"), nullptr, nullptr,
+  EXPECT_EQ(RegQueryValueExW(key.Get(), OLESTR("ThreadingModel"), nullptr, nullptr,
                              reinterpret_cast<BYTE*>(small), &size),
             ERROR_MORE_DATA);
   EXPECT_EQ(size, 5 * sizeof(OLECHAR));
 
   DWORD read = 0;
   size = sizeof(read);
-  ASSERT_EQ(RegQueryValueExW(key.get(), OLESTR("Count"), nullptr, &type,
+  ASSERT_EQ(RegQueryValueExW(key.Get(), OLESTR("Count"), nullptr, &type,
                              reinterpret_cast<BYTE*>(&read), &size),
             ERROR_SUCCESS);
   EXPECT_EQ(type, REG_DWORD);
@@ -118,79 +105,79 @@ TEST(Registry, CreateSetAndQueryWithWindowsSizes) {
 
   // Missing values and keys.
   size = sizeof(read);
-  EXPECT_EQ(RegQueryValueExW(key.get(), OLESTR("Missing"), nullptr, nullptr,
+  EXPECT_EQ(RegQueryValueExW(key.Get(), OLESTR("Missing"), nullptr, nullptr,
                              reinterpret_cast<BYTE*>(&read), &size),
             ERROR_FILE_NOT_FOUND);
-  Key missing;
+  ScopedHkey missing;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, scratch.Sub(OLESTR("Missing")).c_str(), 0, KEY_READ,
-                          missing.out()),
+                          missing.Receive()),
             ERROR_FILE_NOT_FOUND);
 }
 
 TEST(Registry, DefaultValueHasTwoNames) {
   ScratchKey scratch(HKEY_CURRENT_USER, OleString(OLESTR("Software\\")) + UniqueName("default"));
-  Key key;
+  ScopedHkey key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.path(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, key.out(), nullptr),
+                            nullptr, key.Receive(), nullptr),
             ERROR_SUCCESS);
-  EXPECT_TRUE(GetString(key.get(), nullptr, nullptr) ==
+  EXPECT_TRUE(GetString(key.Get(), nullptr, nullptr) ==
               AnsiToOle("(error " + std::to_string(ERROR_FILE_NOT_FOUND) + ")"))
       << "a new key has no default value";
-  ASSERT_EQ(SetString(key.get(), nullptr, OLESTR("Korvane Class")), ERROR_SUCCESS);
-  EXPECT_TRUE(GetString(key.get(), nullptr, OLESTR("")) == OLESTR("Korvane Class"));
+  ASSERT_EQ(SetString(key.Get(), nullptr, OLESTR("Korvane Class")), ERROR_SUCCESS);
+  EXPECT_TRUE(GetString(key.Get(), nullptr, OLESTR("")) == OLESTR("Korvane Class"));
 }
 
 TEST(Registry, NamesIgnoreCaseButKeepIt) {
   ScratchKey scratch(HKEY_CURRENT_USER, OleString(OLESTR("Software\\")) + UniqueName("case"));
-  Key key;
+  ScopedHkey key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.Sub(OLESTR("InprocServer32")).c_str(), 0,
-                            nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr),
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(SetString(key.get(), OLESTR("ThreadingModel"), OLESTR("Both")), ERROR_SUCCESS);
-  ASSERT_EQ(SetString(key.get(), OLESTR("THREADINGMODEL"), OLESTR("Apartment")), ERROR_SUCCESS)
+  ASSERT_EQ(SetString(key.Get(), OLESTR("ThreadingModel"), OLESTR("Both")), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(key.Get(), OLESTR("THREADINGMODEL"), OLESTR("Apartment")), ERROR_SUCCESS)
       << "the same value";
 
-  Key parent;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, scratch.path(), 0, KEY_READ, parent.out()),
+  ScopedHkey parent;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, scratch.path(), 0, KEY_READ, parent.Receive()),
             ERROR_SUCCESS);
-  EXPECT_TRUE(GetString(parent.get(), OLESTR("INPROCSERVER32"), OLESTR("threadingmodel")) ==
+  EXPECT_TRUE(GetString(parent.Get(), OLESTR("INPROCSERVER32"), OLESTR("threadingmodel")) ==
               OLESTR("Apartment"));
   OLECHAR name[64];
   DWORD length = 64;
-  ASSERT_EQ(RegEnumKeyExW(parent.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+  ASSERT_EQ(RegEnumKeyExW(parent.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_TRUE(OleString(name, length) == OLESTR("InprocServer32"));
   length = 64;
   DWORD values = 0;
-  ASSERT_EQ(RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+  ASSERT_EQ(RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                              &values, nullptr, nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(values, 1u);
-  ASSERT_EQ(RegEnumValueW(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+  ASSERT_EQ(RegEnumValueW(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_TRUE(OleString(name, length) == OLESTR("ThreadingModel")) << "first spelling kept";
 }
 
 TEST(Registry, EnumerationOrderAndBufferSizes) {
   ScratchKey scratch(HKEY_CURRENT_USER, OleString(OLESTR("Software\\")) + UniqueName("enum"));
-  Key key;
+  ScopedHkey key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.path(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, key.out(), nullptr),
+                            nullptr, key.Receive(), nullptr),
             ERROR_SUCCESS);
   for (const OLECHAR* sub : {OLESTR("beta"), OLESTR("Alpha"), OLESTR("gamma")}) {
-    Key child;
-    ASSERT_EQ(RegCreateKeyExW(key.get(), sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, child.out(),
-                              nullptr),
+    ScopedHkey child;
+    ASSERT_EQ(RegCreateKeyExW(key.Get(), sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              child.Receive(), nullptr),
               ERROR_SUCCESS);
   }
   for (const OLECHAR* value : {OLESTR("Zulu"), OLESTR("Alpha"), OLESTR("Mike")}) {
-    ASSERT_EQ(SetString(key.get(), value, value), ERROR_SUCCESS);
+    ASSERT_EQ(SetString(key.Get(), value, value), ERROR_SUCCESS);
   }
 
   std::vector<OleString> keys;
   OLECHAR name[64];
   DWORD length = 64;
-  for (DWORD index = 0; RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr,
+  for (DWORD index = 0; RegEnumKeyExW(key.Get(), index, name, &length, nullptr, nullptr, nullptr,
                                       nullptr) == ERROR_SUCCESS;
        ++index, length = 64) {
     keys.emplace_back(name, length);
@@ -200,27 +187,27 @@ TEST(Registry, EnumerationOrderAndBufferSizes) {
   EXPECT_TRUE(keys[1] == OLESTR("beta"));
   EXPECT_TRUE(keys[2] == OLESTR("gamma"));
   length = 64;
-  EXPECT_EQ(RegEnumKeyExW(key.get(), 3, name, &length, nullptr, nullptr, nullptr, nullptr),
+  EXPECT_EQ(RegEnumKeyExW(key.Get(), 3, name, &length, nullptr, nullptr, nullptr, nullptr),
             ERROR_NO_MORE_ITEMS);
   length = 5;  // "Alpha" needs 6 with its terminator
-  EXPECT_EQ(RegEnumKeyExW(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+  EXPECT_EQ(RegEnumKeyExW(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr),
             ERROR_MORE_DATA);
 
   std::vector<OleString> values;
   length = 64;
-  for (DWORD index = 0; RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr,
+  for (DWORD index = 0; RegEnumValueW(key.Get(), index, name, &length, nullptr, nullptr, nullptr,
                                       nullptr) == ERROR_SUCCESS;
        ++index, length = 64) {
     values.emplace_back(name, length);
   }
   EXPECT_EQ(values.size(), 3u);
   length = 64;
-  EXPECT_EQ(RegEnumValueW(key.get(), 3, name, &length, nullptr, nullptr, nullptr, nullptr),
+  EXPECT_EQ(RegEnumValueW(key.Get(), 3, name, &length, nullptr, nullptr, nullptr, nullptr),
             ERROR_NO_MORE_ITEMS);
   DWORD type = 0;
   DWORD size = 0;
   length = 64;
-  ASSERT_EQ(RegEnumValueW(key.get(), 0, name, &length, nullptr, &type, nullptr, &size),
+  ASSERT_EQ(RegEnumValueW(key.Get(), 0, name, &length, nullptr, &type, nullptr, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(type, REG_SZ);
   EXPECT_EQ(size, (length + 1) * sizeof(OLECHAR)) << "each value holds its own name";
@@ -228,15 +215,15 @@ TEST(Registry, EnumerationOrderAndBufferSizes) {
 
 TEST(Registry, DeletingKeysValuesAndTrees) {
   ScratchKey scratch(HKEY_CURRENT_USER, OleString(OLESTR("Software\\")) + UniqueName("delete"));
-  Key leaf;
+  ScopedHkey leaf;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.Sub(OLESTR("CLSID\\{x}\\ProgID")).c_str(), 0,
-                            nullptr, 0, KEY_ALL_ACCESS, nullptr, leaf.out(), nullptr),
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, leaf.Receive(), nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(SetString(leaf.get(), nullptr, OLESTR("Korvane.Korvane.1")), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(leaf.Get(), nullptr, OLESTR("Korvane.Korvane.1")), ERROR_SUCCESS);
 
-  EXPECT_EQ(RegDeleteValueW(leaf.get(), OLESTR("Missing")), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegDeleteValueW(leaf.get(), nullptr), ERROR_SUCCESS);
-  EXPECT_TRUE(GetString(leaf.get(), nullptr, nullptr) ==
+  EXPECT_EQ(RegDeleteValueW(leaf.Get(), OLESTR("Missing")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteValueW(leaf.Get(), nullptr), ERROR_SUCCESS);
+  EXPECT_TRUE(GetString(leaf.Get(), nullptr, nullptr) ==
               AnsiToOle("(error " + std::to_string(ERROR_FILE_NOT_FOUND) + ")"));
 
   EXPECT_NE(RegDeleteKeyW(HKEY_CURRENT_USER, scratch.Sub(OLESTR("CLSID")).c_str()), ERROR_SUCCESS)
@@ -247,26 +234,26 @@ TEST(Registry, DeletingKeysValuesAndTrees) {
             ERROR_FILE_NOT_FOUND);
 
   // A tree goes with everything below it; a null sub key empties the key.
-  Key deep;
+  ScopedHkey deep;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.Sub(OLESTR("CLSID\\{y}\\A\\B")).c_str(), 0,
-                            nullptr, 0, KEY_ALL_ACCESS, nullptr, deep.out(), nullptr),
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, deep.Receive(), nullptr),
             ERROR_SUCCESS);
-  Key clsid;
+  ScopedHkey clsid;
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, scratch.Sub(OLESTR("CLSID")).c_str(), 0,
-                          KEY_ALL_ACCESS, clsid.out()),
+                          KEY_ALL_ACCESS, clsid.Receive()),
             ERROR_SUCCESS);
-  ASSERT_EQ(SetString(clsid.get(), OLESTR("Kept"), OLESTR("no")), ERROR_SUCCESS);
-  EXPECT_EQ(RegDeleteTreeW(clsid.get(), OLESTR("{y}")), ERROR_SUCCESS);
-  EXPECT_EQ(RegDeleteTreeW(clsid.get(), OLESTR("{y}")), ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(SetString(clsid.Get(), OLESTR("Kept"), OLESTR("no")), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteTreeW(clsid.Get(), OLESTR("{y}")), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteTreeW(clsid.Get(), OLESTR("{y}")), ERROR_FILE_NOT_FOUND);
   DWORD subKeys = 9;
   DWORD values = 9;
-  ASSERT_EQ(RegQueryInfoKeyW(clsid.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+  ASSERT_EQ(RegQueryInfoKeyW(clsid.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
                              &values, nullptr, nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 1u) << "{x} is left";
   EXPECT_EQ(values, 1u);
-  EXPECT_EQ(RegDeleteTreeW(clsid.get(), nullptr), ERROR_SUCCESS);
-  ASSERT_EQ(RegQueryInfoKeyW(clsid.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+  EXPECT_EQ(RegDeleteTreeW(clsid.Get(), nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegQueryInfoKeyW(clsid.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
                              &values, nullptr, nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 0u);
@@ -284,25 +271,25 @@ TEST(Registry, ClassesRootShowsUserClassesOverMachineClasses) {
   ScratchKey userBothKey(HKEY_CURRENT_USER, classes + both);
   ScratchKey machineBothKey(HKEY_LOCAL_MACHINE, classes + both);
 
-  Key user;
+  ScopedHkey user;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, userOnlyKey.path(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, user.out(), nullptr),
+                            nullptr, user.Receive(), nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(SetString(user.get(), nullptr, OLESTR("per user")), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(user.Get(), nullptr, OLESTR("per user")), ERROR_SUCCESS);
   EXPECT_TRUE(GetString(HKEY_CLASSES_ROOT, userOnly.c_str(), nullptr) == OLESTR("per user"));
 
-  Key machineShadowed;
+  ScopedHkey machineShadowed;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, machineBothKey.path(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, machineShadowed.out(), nullptr),
+                            KEY_ALL_ACCESS, nullptr, machineShadowed.Receive(), nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(SetString(machineShadowed.get(), nullptr, OLESTR("machine")), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(machineShadowed.Get(), nullptr, OLESTR("machine")), ERROR_SUCCESS);
   EXPECT_TRUE(GetString(HKEY_CLASSES_ROOT, both.c_str(), nullptr) == OLESTR("machine"));
 
-  Key userShadowing;
+  ScopedHkey userShadowing;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, userBothKey.path(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, userShadowing.out(), nullptr),
+                            nullptr, userShadowing.Receive(), nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(SetString(userShadowing.get(), nullptr, OLESTR("user")), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(userShadowing.Get(), nullptr, OLESTR("user")), ERROR_SUCCESS);
   EXPECT_TRUE(GetString(HKEY_CLASSES_ROOT, both.c_str(), nullptr) == OLESTR("user"))
       << "the user's key comes first";
 }
@@ -310,17 +297,17 @@ TEST(Registry, ClassesRootShowsUserClassesOverMachineClasses) {
 TEST(Registry, NewKeysUnderClassesRootGoToTheMachine) {
   const OleString name = UniqueName("new_class");
   ScratchKey machine(HKEY_LOCAL_MACHINE, OleString(OLESTR("Software\\Classes\\")) + name);
-  Key created;
+  ScopedHkey created;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            created.out(), nullptr),
+                            created.Receive(), nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(SetString(created.get(), nullptr, OLESTR("written through HKCR")), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(created.Get(), nullptr, OLESTR("written through HKCR")), ERROR_SUCCESS);
   EXPECT_TRUE(GetString(HKEY_LOCAL_MACHINE, machine.path(), nullptr) ==
               OLESTR("written through HKCR"));
-  Key user;
+  ScopedHkey user;
   EXPECT_EQ(
       RegOpenKeyExW(HKEY_CURRENT_USER, (OleString(OLESTR("Software\\Classes\\")) + name).c_str(), 0,
-                    KEY_READ, user.out()),
+                    KEY_READ, user.Receive()),
       ERROR_FILE_NOT_FOUND);
 }
 

@@ -6,7 +6,9 @@
         print(s.identity.instrument_model, s.temperature_sensors["TS1"].temperature)
 
 The driver module is found through $KORVANE_LIBRARY (its file or folder), then
-beside this package, then on the system's library path.
+beside this package, then on the system's library path (libKorvane.so.0 of the
+Debian package libkorvane0); the package itself is pure Python and works with
+any Python 3.9 or later, in a virtual environment too.
 """
 
 from .errors import Error

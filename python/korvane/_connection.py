@@ -14,11 +14,20 @@ from .errors import Error
 ENCODING = "mbcs" if sys.platform == "win32" else "utf-8"
 MESSAGE_BUFFER_SIZE = 256
 NOT_INITIALIZED = -0x4005FFE3  # 0xBFFA001D as a signed ViStatus
+INVALID_VALUE = -0x4005FFF0  # 0xBFFA0010
 WARNINGS = range(0x3FFA0000, 0x3FFB0000)  # positive statuses that are warnings, not sizes
 
 
 def encode(text: Optional[str]) -> Optional[bytes]:
-    return None if text is None else text.encode(ENCODING)
+    """A text for the C face, which ends it at its first NUL: one holding a
+    NUL would name something else, so it is refused."""
+    if text is None:
+        return None
+    if not isinstance(text, str):
+        raise TypeError(f"expected a str, not {text!r}")
+    if "\0" in text:
+        raise ValueError(f"{text!r} holds a NUL character")
+    return text.encode(ENCODING)
 
 
 def decode(raw: bytes) -> str:

@@ -12,7 +12,9 @@ from typing import Optional
 #: usual places (for example the build tree: KORVANE_LIBRARY=build/linux/bin).
 LIBRARY_VARIABLE = "KORVANE_LIBRARY"
 
-MODULE_NAME = "Korvane.dll" if sys.platform == "win32" else "libKorvane.so"
+# The runtime's own name (libKorvane.so.0): the unversioned link belongs to the
+# development package.
+MODULE_NAME = "Korvane.dll" if sys.platform == "win32" else "libKorvane.so.0"
 
 ViSession = ctypes.c_uint32
 ViStatus = ctypes.c_int32

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # package_test.sh <Linux build folder>
 # package_test.sh --zip <Windows build folder>
-# Makes the .deb of a finished Linux build and proves it: installs it, builds
-# the C example with pkg-config and the C++ example with find_package(Korvane)
-# against the installed files, runs them, the Python package and
-# `korvane --simulate status` from the installed files, then removes the
-# package and checks that nothing of it is left.
+# Makes the Debian packages of a finished Linux build (tools/make_debs.sh)
+# and proves them: lintian without errors or warnings that are not overridden,
+# installs them, builds the C example with pkg-config and the C++ example with
+# find_package(Korvane) from the installed examples folder, runs them, the
+# Python package and `korvane --simulate status` from the installed files,
+# then purges the packages and checks that nothing of them is left.
 #
 # KORVANE_PACKAGE_INSTALL=system installs into the real system (CI, as root);
 # by default the package goes into a scratch root with its own dpkg database.
@@ -22,9 +23,12 @@ build=$(cd "${1:?usage: package_test.sh [--zip] <build folder>}" && pwd)
 mode=${KORVANE_PACKAGE_INSTALL:-scratch}
 work=$(mktemp -d "$build/package-test.XXXXXX")
 installed=false
+pkg_config_options=()
 cleanup() {
   # A failed run in the real system takes its package out again.
-  if $installed && [[ $mode == system ]]; then dpkg --purge korvane >/dev/null 2>&1 || true; fi
+  if $installed && [[ $mode == system ]]; then
+    dpkg --purge libkorvane0 libkorvane-dev korvane python3-korvane >/dev/null 2>&1 || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -70,18 +74,27 @@ if $zip; then
   exit 0
 fi
 
-step "package"
-rm -f "$build"/package/korvane_*.deb
-run_logged cpack cpack --config "$build/CPackConfig.cmake" -G DEB -B "$build/package"
-deb=$(echo "$build"/package/korvane_*.deb)
-[[ -f $deb ]] || fail "no .deb in $build/package"
-dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./||' >"$work/contents"
+packages=(libkorvane0 libkorvane-dev korvane python3-korvane)
+step "packages"
+rm -f "$build"/package/*.deb
+mapfile -t debs < <("$root/tools/make_debs.sh" "$build" "$build/package")
+((${#debs[@]} == ${#packages[@]})) || fail "make_debs.sh made ${#debs[@]} packages: ${debs[*]}"
+for deb in "${debs[@]}"; do
+  dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./||' >>"$work/contents"
+done
+
+step "lintian"
+# Every warning left is overridden in the package with its reason.
+lintian --fail-on error,warning "${debs[@]}" ||
+  fail "lintian found errors or warnings"
 
 step "install ($mode)"
 if [[ $mode == system ]]; then
   target=
   dpkg=(dpkg)
-  dpkg-query -W korvane >/dev/null 2>&1 && fail "korvane is installed already"
+  for package in "${packages[@]}"; do
+    dpkg-query -W "$package" >/dev/null 2>&1 && fail "$package is installed already"
+  done
 else
   target=$work/root
   mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
@@ -89,21 +102,29 @@ else
   dpkg=(dpkg "--root=$target" --log=/dev/null --force-not-root --force-depends
     --force-script-chrootless)
   export LD_LIBRARY_PATH=$target/usr/lib PKG_CONFIG_PATH=$target/usr/lib/pkgconfig
-  export PYTHONPATH=$target/usr/lib/python3/dist-packages
+  export PYTHONPATH=$target/usr/lib/python3/dist-packages MANPATH=$target/usr/share/man
+  # The .pc names /usr; pkg-config finds the scratch prefix from the file's place.
+  pkg_config_options=(--define-prefix)
 fi
 prefix=$target/usr
 installed=true
-run_logged "dpkg --install" "${dpkg[@]}" --install "$deb"
+run_logged "dpkg --install" "${dpkg[@]}" --install "${debs[@]}"
 require_installed() {
   for file in "$@"; do [[ -e $prefix/$file ]] || fail "not installed: /usr/$file"; done
 }
-require_installed lib/libKorvane.so lib/libKorvaneAFundamental_64.so lib/libIviSessionServices.so \
-  lib/libIviConfigServer.so lib/pkgconfig/korvane.pc lib/cmake/Korvane/KorvaneConfig.cmake \
-  lib/python3/dist-packages/korvane/py.typed share/doc/korvane/README.md
+examples=share/doc/libkorvane-dev/examples
+require_installed lib/libKorvane.so.0 lib/libKorvane.so lib/korvane/libKorvaneAFundamental_64.so \
+  lib/korvane/libIviSessionServices.so lib/korvane/libIviConfigServer.so \
+  lib/pkgconfig/korvane.pc lib/cmake/Korvane/KorvaneConfig.cmake \
+  lib/python3/dist-packages/korvane/py.typed share/doc/korvane/README.md \
+  $examples/c/simulated_session.c $examples/cxx/CMakeLists.txt
 $c_face && require_installed include/Korvane.h
 $program && require_installed bin/korvane
-[[ -f $build/bin/libIviDriverTypeLib.so ]] && require_installed lib/libIviDriverTypeLib.so
+[[ -f $build/bin/libIviDriverTypeLib.so ]] && require_installed lib/korvane/libIviDriverTypeLib.so
 [[ -x $build/bin/korvane-regsvr ]] && require_installed bin/korvane-regsvr
+# Nothing under a generic name in the system's library folder but the driver.
+generic=$(find "$prefix/lib" -maxdepth 1 -name '*.so*' ! -name 'libKorvane.so*')
+[[ -z $generic ]] || fail "libraries outside the driver's private folder: $generic"
 
 # The examples and programs run in a home of their own (registry, stores).
 export HOME=$work/home KORVANE_REGISTRY=$work/home/registry
@@ -113,27 +134,34 @@ unset KORVANE_LIBRARY KORVANE_IVI_CONFIG
 step "Python package"
 # Importing writes byte-code beside the installed modules: removal must take it too.
 env -u PYTHONDONTWRITEBYTECODE /usr/bin/python3 -c \
-  'import korvane._library as library; print(library.load_module()._name)' ||
+  'import korvane._library as library; print(library.load_module()._name)' | tee "$work/module" ||
   fail "the installed Python package does not load the driver module"
+# The runtime's own name: the unversioned link belongs to the development package.
+[[ $(cat "$work/module") == libKorvane.so.0 ]] || fail "Python loaded $(cat "$work/module")"
 
 step "pkg-config and find_package"
-version=$(sed -n 's/^Version: //p' "$build/package/korvane.pc")
+version=$(dpkg-deb -f "${debs[0]}" Version)
 [[ $(pkg-config --modversion korvane) == "$version" ]] || fail "pkg-config does not find korvane"
+# Plain flags: /usr/include (left out by pkg-config, as a system folder) or the scratch copy.
+cflags=$(pkg-config "${pkg_config_options[@]}" --cflags korvane | xargs)
+[[ $cflags == "${target:+-I$prefix/include}" ]] || fail "korvane.pc gives the flags '$cflags'"
 run_logged "find_package(Korvane)" \
-  cmake -S "$root/examples/cxx" -B "$work/cxx" -G Ninja ${target:+"-DCMAKE_PREFIX_PATH=$prefix"}
+  cmake -S "$prefix/$examples/cxx" -B "$work/cxx" -G Ninja ${target:+"-DCMAKE_PREFIX_PATH=$prefix"}
 
 if $c_face; then
-  step "C example (pkg-config)"
+  step "C example (pkg-config), from $examples"
   # shellcheck disable=SC2046  # pkg-config's flags are separate words
-  cc -std=c99 -Wall -Wextra -Werror "$root/examples/c/simulated_session.c" \
-    $(pkg-config --cflags --libs korvane) -o "$work/c_example"
+  cc -std=c99 -Wall -Wextra -Werror "$prefix/$examples/c/simulated_session.c" \
+    $(pkg-config "${pkg_config_options[@]}" --cflags --libs korvane) -o "$work/c_example"
   "$work/c_example" | tee "$work/c.out"
   grep -q '^model Q7730A, ' "$work/c.out" || fail "the C example read no model"
 
-  step "C++ example (find_package)"
+  step "C++ example (find_package), from $examples"
   run_logged "the C++ example's build" cmake --build "$work/cxx"
   "$work/cxx/simulated_session" | tee "$work/cxx.out"
   grep -q '^VPLUS_5_0 ' "$work/cxx.out" || fail "the C++ example read no rails"
+  readelf -d "$work/cxx/simulated_session" | grep -q 'NEEDED.*\[libKorvane\.so\.0\]' ||
+    fail "the C++ example does not need libKorvane.so.0"
 
   step "Python session"
   /usr/bin/python3 -c 'import korvane
@@ -148,10 +176,13 @@ fi
 if $program; then
   step "korvane --simulate status"
   "$prefix/bin/korvane" --simulate status
+  step "man korvane"
+  man -P cat korvane 2>/dev/null | grep -q '^EXIT STATUS' || fail "man korvane shows no page"
+  [[ -f $prefix/share/bash-completion/completions/korvane ]] || fail "no bash completion"
 fi
 
 step "remove"
-run_logged "dpkg --purge" "${dpkg[@]}" --purge korvane
+run_logged "dpkg --purge" "${dpkg[@]}" --purge "${packages[@]}"
 installed=false
 while read -r entry; do
   [[ -z $entry || $entry == */ ]] && continue
@@ -161,4 +192,4 @@ if [[ -n $target ]]; then
   left=$(find "$target" -mindepth 1 -path "$target/var" -prune -o -print)
   [[ -z $left ]] || fail "left behind: $left"
 fi
-echo "package test passed: $(basename "$deb")"
+echo "package test passed: ${debs[*]##*/}"

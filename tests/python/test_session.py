@@ -6,14 +6,13 @@ import threading
 import pytest
 
 import korvane
-from korvane import _attributes, _library
+from korvane import _attributes, _library, _reference
 from conftest import RESOURCE, signed
 
 INVALID_VALUE = signed(0xBFFA0010)
 BAD_OPTION_VALUE = signed(0xBFFA004C)
 UNKNOWN_PHYSICAL_NAME = signed(0xBFFA0067)
-PYTHON_TYPES = {_attributes.Int32: int, _attributes.Real64: float, _attributes.Boolean: bool,
-                _attributes.String: str}
+PYTHON_TYPES = {"ViInt32": int, "ViReal64": float, "ViBoolean": bool, "ViString": str}
 
 
 def nodes(s: korvane.Session) -> list:
@@ -27,7 +26,7 @@ def nodes(s: korvane.Session) -> list:
 
 def attributes(node: object) -> list:
     return [(name, value) for cls in type(node).__mro__ for name, value in vars(cls).items()
-            if isinstance(value, _attributes._Attribute)]
+            if isinstance(value, _attributes.Attribute)]
 
 
 def test_every_attribute_reads_as_its_kind(session):
@@ -35,7 +34,8 @@ def test_every_attribute_reads_as_its_kind(session):
     for node in nodes(session):
         for name, attribute in attributes(node):
             value = getattr(node, name)
-            assert type(value) is PYTHON_TYPES[type(attribute)], f"{type(node).__name__}.{name}"
+            assert type(value) is PYTHON_TYPES[attribute.c_type_name], f"{type(node).__name__}.{name}"
+            assert attribute.__doc__.startswith(_reference.ATTRIBUTES[attribute.attribute_id][0])
             read.add(attribute.attribute_id)
     assert len(read) == 47
     assert session.driver_operation.simulate is True
@@ -82,7 +82,9 @@ def test_repeated_capabilities_reach_their_own_instance(session):
 
 
 @pytest.mark.parametrize("action, status, text", [
-    (lambda s: s.temperature_sensors["NOPE"].temperature, UNKNOWN_PHYSICAL_NAME, ""),
+    # An item reached past the collection's check: the driver's own error.
+    (lambda s: korvane.TemperatureSensor(s._connection, "NOPE").temperature,
+     UNKNOWN_PHYSICAL_NAME, ""),
     (lambda s: setattr(s.fans.alarm, "min_rpm", 10001), INVALID_VALUE, "10001"),
     (lambda s: korvane.Session(RESOURCE, options="Simulate=true, Cache=maybe"),
      BAD_OPTION_VALUE, "maybe"),
@@ -128,7 +130,7 @@ def test_two_threads_share_a_session(session):
             rail = session.voltage_rails["VMINUS_12_0"]
             assert rail.expected_voltage == -12.0
             with pytest.raises(korvane.Error) as raised:
-                session.voltage_rails["NOPE"].voltage
+                korvane.VoltageRail(session._connection, "NOPE").voltage
             assert raised.value.status == UNKNOWN_PHYSICAL_NAME
 
     def fans() -> None:
@@ -223,7 +225,7 @@ def test_a_thread_reads_the_error_of_its_own_call(session):
         target=fail, args=("writer", lambda: setattr(session.fans.alarm, "min_rpm", 10001)))
     module.writer.start()
     module.writer_inside.wait()
-    fail("reader", lambda: session.voltage_rails["NOPE"].voltage)
+    fail("reader", lambda: korvane.VoltageRail(session._connection, "NOPE").voltage)
     module.writer.join()
     writer, reader = errors["writer"], errors["reader"]
     assert (writer.status, reader.status) == (INVALID_VALUE, UNKNOWN_PHYSICAL_NAME)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tools/korvane/chassis_access.h"
+#include "tools/korvane/command_tree.h"
 #include "tools/korvane/commands.h"
 #include "tools/korvane/config_check.h"
 #include "tools/korvane/exit_codes.h"
@@ -158,6 +159,11 @@ int Main(int argc, char** argv) {
   report->add_option("-o,--output", o.reportPath, "The HTML file to write")->required();
   report->callback(run([&] { return TraceReport(o.tracePath, o.reportPath); }));
 
+  // For the manual page and the completion, generated from this parser.
+  if (argc == 2 && std::string(argv[1]) == kCommandTreeOption) {
+    std::fputs(CommandTree(app).c_str(), stdout);
+    return kExitOk;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {

@@ -16,14 +16,14 @@ warnings=$(man --warnings -l "$manual" 2>&1 >/dev/null)
 [[ -z $warnings ]] || fail "man --warnings: $warnings"
 page=$(MANWIDTH=200 man -l "$manual" 2>/dev/null)
 # Every command path and every option of the tree, from the program itself.
-mapfile -t paths < <(python3 -c 'import json, sys
+mapfile -t paths < <(/usr/bin/python3 -c 'import json, sys
 def walk(node, path):
     for sub in node["subcommands"]:
         print(" ".join(path + [sub["name"]]))
         walk(sub, path + [sub["name"]])
 walk(json.loads(sys.argv[1]), [])' "$tree")
 ((${#paths[@]} > 5)) || fail "the tree has ${#paths[@]} commands"
-mapfile -t options < <(python3 -c 'import json, sys
+mapfile -t options < <(/usr/bin/python3 -c 'import json, sys
 def walk(node):
     for o in node["options"]:
         print(*o["names"]) if not o["positional"] else None
@@ -57,7 +57,7 @@ check() {
 # a dash to its options and the global ones.
 for path in "" "${paths[@]}"; do
   read -ra words <<<"$path"
-  expected=$(python3 -c 'import json, sys
+  expected=$(/usr/bin/python3 -c 'import json, sys
 node = json.loads(sys.argv[1])
 for word in sys.argv[2:]:
     node = next(s for s in node["subcommands"] if s["name"] == word)
@@ -69,3 +69,8 @@ check "trace trigger" tr
 check "connect" --resource PXI0::0::INSTR trigger con
 check "--check" status --format json --c
 check "--simulate" --sim
+# An option's value is no command, even when it reads like one.
+check "trace trigger" --resource status tr
+# The program's own options also follow a command.
+check "--simulate" trigger show --sim
+echo "cli docs test passed: ${#paths[@]} commands, ${#options[@]} options"

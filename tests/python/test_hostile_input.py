@@ -118,12 +118,18 @@ def test_repr_says_resource_kind_and_state():
     assert repr(s) == f"<korvane.Session {RESOURCE!r} closed>"
 
 
-def test_a_virtual_chassis_says_so(monkeypatch):
-    monkeypatch.setenv("KORVANE_VIRTUAL_CHASSIS", "1")
-    with korvane.Session(RESOURCE, simulate=False) as s:
-        revision = s.identity.instrument_firmware_revision
-        assert s.virtual is revision.endswith(" (virtual chassis)")
-        assert ("virtual chassis open" in repr(s)) is s.virtual
+@pytest.mark.parametrize("firmware, virtual", [
+    ("2.1.7 (virtual chassis)", True),
+    ("2.1.7", False),
+    ("2.1.7 (virtual chassis) rev B", False),  # only the end of the revision says so
+])
+def test_a_virtual_chassis_says_so(session, monkeypatch, firmware, virtual):
+    monkeypatch.setattr(korvane.Identity, "instrument_firmware_revision",
+                        property(lambda identity: firmware))
+    monkeypatch.setattr(korvane.DriverOperation, "simulate", property(lambda operation: False))
+    assert session.virtual is virtual
+    kind = "virtual chassis" if virtual else "chassis"
+    assert repr(session) == f"<korvane.Session {RESOURCE!r} {kind} open>"
 
 
 def test_rail_limits_read_lower_then_upper(session):

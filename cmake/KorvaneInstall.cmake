@@ -14,8 +14,8 @@ set(CMAKE_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/korvane)
 # Every file belongs to one of four components, the four Debian packages
 # (tools/make_debs.sh): runtime (the driver module and its private folder),
 # dev (what a client builds with), programs (korvane and what it reads) and
-# python. A rule that names none lands in dev.
-set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME dev)
+# python. A rule that names none lands in dev (the top CMakeLists.txt), and
+# tools/make_debs.sh refuses a component that is in no package.
 
 # The driver module first: it is what clients link and what COM loads. On
 # Linux it is the one public library, libKorvane.so.0; the platform layer and

@@ -35,6 +35,16 @@ awk -v dir="$stage" '
   !open { n++; file = dir "/stanza." n; open = 1 }
   { print > file }' "$debian/packages"
 
+# Every installed file is in one of the packages.
+components=$(awk '/^Component:/ { print $2 }' "$debian/packages" | xargs)
+while IFS= read -r component; do
+  [[ " $components " == *" $component "* ]] || {
+    echo "make_debs.sh: install component '$component' is in no package of cmake/debian/packages" >&2
+    exit 1
+  }
+done < <(sed -n 's/.*CMAKE_INSTALL_COMPONENT STREQUAL "\([^"]*\)".*/\1/p' "$build"/cmake_install.cmake \
+  "$build"/*/cmake_install.cmake "$build"/*/*/cmake_install.cmake 2>/dev/null | sort -u)
+
 # The shared libraries' package comes first: the others' dependencies on it
 # are found through its shlibs file.
 for stanza in "$stage"/stanza.*; do

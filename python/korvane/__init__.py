@@ -12,11 +12,14 @@ any Python 3.9 or later, in a virtual environment too.
 """
 
 from .errors import Error
-from .session import (DriverOperation, Fan, Fans, Identity, RefClockSource, ReferenceClock,
-                      Session, System, TemperatureSensor, TemperatureSensors, TriggerBus,
-                      TriggerBusConfiguration, Utility, VoltageRail, VoltageRails)
+from .session import (DriverOperation, Fan, Fans, FansAlarm, FansControl, Identity,
+                      RefClockSource, ReferenceClock, ReferenceClockAlarm, Session, System,
+                      TemperatureSensor, TemperatureSensors, TemperatureSensorsAlarm, TriggerBus,
+                      TriggerBusConfiguration, Utility, VoltageRail, VoltageRailAlarm,
+                      VoltageRails)
 
 __version__ = "0.1.0"
 __all__ = ["Error", "Session", "RefClockSource", "TriggerBusConfiguration", "DriverOperation",
            "Identity", "Utility", "System", "TemperatureSensors", "TemperatureSensor", "Fans",
-           "Fan", "VoltageRails", "VoltageRail", "ReferenceClock", "TriggerBus"]
+           "Fan", "VoltageRails", "VoltageRail", "ReferenceClock", "TriggerBus", "FansAlarm",
+           "FansControl", "TemperatureSensorsAlarm", "VoltageRailAlarm", "ReferenceClockAlarm"]

@@ -55,6 +55,7 @@ class DriverOperation(Node):
     logical_name = Attribute(1050305)
 
     def invalidate_all_attributes(self) -> None:
+        """Empties the driver's attribute cache."""
         self._call("InvalidateAllAttributes")
 
 
@@ -87,12 +88,15 @@ class Utility(Node):
     __slots__ = ()
 
     def reset(self) -> None:
+        """Resets the chassis to its reset state."""
         self._call("reset")
 
     def reset_with_defaults(self) -> None:
+        """Resets the chassis and applies the configured defaults."""
         self._call("ResetWithDefaults")
 
     def disable(self) -> None:
+        """Puts the chassis in a quiescent state."""
         self._call("Disable")
 
     def self_test(self) -> tuple[int, str]:
@@ -100,6 +104,7 @@ class Utility(Node):
         return _code_and_message(self, "self_test", _library.ViInt16())
 
     def error_query(self) -> tuple[int, str]:
+        """The chassis's own next error: its code and message."""
         return _code_and_message(self, "error_query", _library.ViInt32())
 
     def revision_query(self) -> tuple[str, str]:
@@ -228,6 +233,7 @@ class TemperatureSensorsAlarm(Node):
     max_temp = Attribute(1150010)
 
     def clear(self) -> None:
+        """Clears the over-temperature alarm."""
         self._call("TemperatureAlarmClear")
 
 
@@ -261,6 +267,7 @@ class FansAlarm(Node):
     min_rpm = Attribute(1150007)
 
     def clear(self) -> None:
+        """Clears the fan underspeed alarm."""
         self._call("FanAlarmClear")
 
 
@@ -358,6 +365,7 @@ class ReferenceClockAlarm(Node):
     enabled = Attribute(1150032)
 
     def clear(self) -> None:
+        """Clears the reference clock alarm."""
         self._call("RefClkAlarmClear")
 
 

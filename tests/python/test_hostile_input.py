@@ -2,7 +2,12 @@
 say what was wrong and what is valid."""
 
 import gc
+import os
+import subprocess
+import sys
+import types
 import warnings
+from pathlib import Path
 
 import pytest
 
@@ -137,3 +142,62 @@ def test_rail_limits_read_lower_then_upper(session):
         alarm = rail.alarm
         assert alarm.lower == min(alarm.min_voltage, alarm.max_voltage)
         assert alarm.lower < rail.expected_voltage < alarm.upper, rail.name
+
+
+STORE = """\
+[SoftwareModule Korvane]
+Name Fan!!FAN1 = Front fan
+
+[SoftwareModule Korvane / Configurable Initial Settings]
+String Model = Q7730A
+
+[Session BenchSession]
+SoftwareModule = Korvane
+Simulate = true
+
+[Session BenchSession / Configurable Initial Settings]
+String Model = Q7730A
+
+[LogicalName Bench]
+Session = BenchSession
+"""
+
+READ_RENAMED_FANS = """\
+import korvane
+with korvane.Session("Bench") as s:
+    assert s.fans.names == ["Front fan", "FAN2", "FAN3"], s.fans.names
+    assert [fan.name for fan in s.fans] == ["FAN1", "FAN2", "FAN3"]
+    assert all(fan.rpm > 0 for fan in s.fans)
+    assert s.fans["Front fan"].name == "FAN1" and s.fans["Front fan"].rpm > 0
+"""
+
+
+def test_items_renamed_by_a_store_are_still_reached(tmp_path):
+    """A store's name with a blank is no selector: the package reaches items
+    by their physical names. In a process of its own, with the configuration
+    server registered in a registry of its own."""
+    bin_dir = Path(os.environ["KORVANE_LIBRARY"]).resolve().parent
+    env = {**os.environ, "HOME": str(tmp_path), "KORVANE_REGISTRY": str(tmp_path / "registry"),
+           "KORVANE_IVI_CONFIG": str(tmp_path / "store.ini")}
+    (tmp_path / "store.ini").write_text(STORE)
+    subprocess.run([str(bin_dir / "korvane-regsvr"), "/s", str(bin_dir / "libIviConfigServer.so")],
+                   env=env, check=True)
+    result = subprocess.run([sys.executable, "-c", READ_RENAMED_FANS], env=env,
+                            capture_output=True, text=True)
+    assert result.returncode == 0, result.stderr
+
+
+def test_every_public_class_and_member_has_a_docstring():
+    missing = []
+    for class_name in korvane.__all__:
+        cls = getattr(korvane, class_name)
+        if not (cls.__doc__ or "").strip():
+            missing.append(class_name)
+        for name, member in vars(cls).items():
+            # Properties, attributes and methods; slots hold the session's parts.
+            if not name.startswith("_") and callable(getattr(member, "__get__", None)) \
+                    and not isinstance(member, types.MemberDescriptorType) \
+                    and not isinstance(cls, type(korvane.RefClockSource)):
+                if not (getattr(member, "__doc__", None) or "").strip():
+                    missing.append(f"{class_name}.{name}")
+    assert missing == []

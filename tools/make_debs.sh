@@ -83,6 +83,8 @@ for stanza in "$stage"/stanza.*; do
   mapfile -t elves < <(find "$tree" -path "$tree/DEBIAN" -prune -o -type f -print |
     while IFS= read -r file; do cmp -s -n 4 "$file" <(printf '\177ELF') && echo "$file"; done)
   if ((${#elves[@]} > 0)); then
+    # As Debian strips: without the compiler's comment section either.
+    strip --remove-section=.comment --remove-section=.note "${elves[@]}"
     mkdir -p "$stage/shlibdeps/debian"
     printf 'Source: korvane\n\nPackage: %s\nArchitecture: any\n' "$package" \
       >"$stage/shlibdeps/debian/control"

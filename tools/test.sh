@@ -81,6 +81,10 @@ clang=(-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DKORVANE_BUI
 # After each build's tests, its package, installed and used as a user would (tests/package).
 build_and_test linux "" &&
   run_phase "linux package" "$root/tests/package/package_test.sh" "$build_root/linux" || true
+# The Python wheel in a fresh venv of another interpreter, against the Linux build's driver.
+[[ -f $build_root/linux/bin/libKorvane.so.0 ]] &&
+  run_phase "linux wheel" "$root/tests/python/wheel_test.sh" "$build_root/linux/bin/libKorvane.so.0" ||
+  true
 build_and_test windows "" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" &&
   run_phase "windows package" "$root/tests/package/package_test.sh" --zip "$build_root/windows" ||
   true

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# wheel_test.sh <driver module>: builds the Python package's wheel offline
-# (Debian's python3-build and setuptools, no index), installs it with pip into a fresh
-# virtual environment of another interpreter than Debian's where the machine
-# has one (pyenv's), else of Debian's python3, and runs the package's tests
-# there against the given driver module (KORVANE_LIBRARY).
+# wheel_test.sh <driver module>: run by tools/test.sh after the Linux build's
+# tests. Builds the Python package's wheel offline (Debian's python3-build and
+# setuptools, no index), installs it with Debian's pip into a fresh virtual
+# environment of another interpreter than Debian's where the machine has one
+# (pyenv's), else of Debian's python3, and runs the package's tests there
+# against the given driver module (KORVANE_LIBRARY).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)

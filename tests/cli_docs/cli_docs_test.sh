@@ -73,4 +73,27 @@ check "--simulate" --sim
 check "trace trigger" --resource status tr
 # The program's own options also follow a command.
 check "--simulate" trigger show --sim
+# And as a person uses it: Tab in an interactive bash in a terminal (tmux).
+server=korvane-completion-$$
+tmux_() { tmux -L "$server" -f /dev/null "$@"; }
+trap 'tmux -L "$server" kill-server 2>/dev/null || true' EXIT
+bin=$(mktemp -d)
+ln -s "$(realpath "$korvane")" "$bin/korvane"
+tmux_ new-session -d -s t -x 100 -y 20 \
+  "env PATH=$bin:/usr/bin:/bin PS1='READY\$ ' INPUTRC=/dev/null bash --norc --noprofile -i"
+tmux_ send-keys -t t "source $(realpath "$completion")" Enter
+tmux_ send-keys -t t "korvane trigger con" Tab
+# screen_shows <text>: waits until the pane shows the text (at most 30 s).
+screen_shows() {
+  local i
+  for ((i = 0; i < 300; i++)); do
+    tmux_ capture-pane -p -t t | grep -qF -- "$1" && return 0
+    sleep 0.1
+  done
+  fail "the terminal never showed '$1':$(tmux_ capture-pane -p -t t)"
+}
+screen_shows 'READY$ korvane trigger connect'
+tmux_ send-keys -t t C-u "korvane tr" Tab Tab
+screen_shows 'trace    trigger'
+rm -rf "$bin"
 echo "cli docs test passed: ${#paths[@]} commands, ${#options[@]} options"

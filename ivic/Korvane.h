@@ -2,7 +2,12 @@
  *
  * Include this header alone and link the driver module (Korvane.dll, libKorvane.so). It compiles
  * as C89, C99 and C++. The VISA base types are declared here unless a VISA type header was
- * included first; one included afterwards is then skipped, so the two orders both compile. */
+ * included first; one included afterwards is then skipped, so the two orders both compile.
+ *
+ * Every function and attribute (type, access, units, range, repeated capability, help text) is
+ * described in reference.md, installed with the development files
+ * (/usr/share/doc/libkorvane-dev/reference.md) and generated from this header and the driver's
+ * tables. */
 #ifndef KORVANE_IVIC_KORVANE_H
 #define KORVANE_IVIC_KORVANE_H
 

@@ -170,7 +170,12 @@ def functions(header: str) -> dict:
 
 def help_strings(type_library: str) -> dict:
     """"Interface.Member": the type library's help string."""
-    rows = re.findall(r'H\((\w+), (\w+),\s*((?:"(?:[^"\\]|\\.)*"\s*\\?\s*)+)\)', type_library)
+    # Macro lines end with a backslash: joined first.
+    text = re.sub(r"\\\n", " ", type_library)
+    rows = re.findall(r'H\((\w+), (\w+),\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\)', text)
+    declared = len(re.findall(r"^\s*H\(", type_library, re.M))
+    if len(rows) != declared:
+        raise SystemExit(f"read {len(rows)} of the {declared} help strings of the type library")
     return {f"{interface}.{member}": c_string(text) for interface, member, text in rows}
 
 
@@ -308,7 +313,8 @@ def main() -> int:
     type_library = (repo / "com/type_library.h").read_text()
     helps = help_strings(type_library)
     enum_help = {enum: c_string(text) for enum, text in re.findall(
-        r'E\((\w+), \d+,\s*((?:"(?:[^"\\]|\\.)*"\s*\\?\s*)+)\)', type_library) if c_string(text)}
+        r'E\((\w+), \d+,\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\)', re.sub(r"\\\n", " ", type_library))
+        if c_string(text)}
     declared = functions(header)
     missing = sorted(set(declared) - set(FUNCTIONS))
     if missing:

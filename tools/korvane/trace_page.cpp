@@ -274,8 +274,11 @@ class Page {
          << (slowest.count(call.number) != 0 ? " slowest" : "") << "\" data-member=\""
          << HtmlEscaped(call.qualifiedName()) << "\" data-thread=\"" << HtmlEscaped(call.thread)
          << "\"><td class=\"num\">" << call.number;
-    if (call.foldedQuery != 0)
-      out_ << "<br><span class=\"folded\">size query #" << call.foldedQuery << " folded</span>";
+    if (call.foldedQuery != 0) {
+      out_ << "<br><span class=\"folded\">size query #" << call.foldedQuery;
+      if (call.foldedItemCall != 0) out_ << " and get_Item #" << call.foldedItemCall;
+      out_ << " folded</span>";
+    }
     out_ << "</td><td>" << Time(call) << "</td><td class=\"num\">" << HtmlEscaped(call.thread)
          << "</td><td>" << HtmlEscaped(call.interface) << "</td><td class=\"member\">"
          << HtmlEscaped(call.member) << "</td><td class=\"item\">" << Item(call)

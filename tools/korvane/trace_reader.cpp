@@ -26,6 +26,8 @@ class Input {
 
   // The text stopped before the root's end tag, and the end tags were added.
   bool completed() const { return completed_; }
+  // A line started the root element.
+  bool sawRoot() const { return rootOpen_; }
   bool capped() const { return capped_; }
   bool failed() const { return failed_; }
   uint64_t bytes() const { return read_; }
@@ -271,7 +273,7 @@ TraceReading ReadTrace(std::FILE* file, uint64_t maxBytes,
   if (input.failed())
     throw TraceFormatError("cannot be read: " + std::string(std::strerror(errno)));
   const std::string where = error.text.empty() ? std::string("an unknown place") : error.text;
-  if (!rootSeen)
+  if (!rootSeen && !input.sawRoot())
     throw TraceFormatError(step == 1
                                ? "not a Korvane call trace (its root element is no "
                                  "TraceRecords)"

@@ -104,7 +104,16 @@ bool Selection::any() const {
 TraceSummary::TraceSummary(SummaryLimits limits, Selection selection)
     : limits_(limits), selection_(std::move(selection)) {
   limits_.rows = std::max<size_t>(limits_.rows, 2);
-  // A clock range that ends before it starts runs past midnight.
+}
+
+// A clock time names its first occurrence in the trace: on the first call's day when it is not
+// earlier than that call, else on the next; a range that would end before it starts runs past
+// midnight.
+void TraceSummary::ResolveClockBounds(int64_t firstTime) {
+  for (CallBound* bound : {&selection_.from, &selection_.to}) {
+    if (bound->kind == CallBound::Kind::kClock && bound->clock < firstTime)
+      bound->clock += kDayMilliseconds;
+  }
   if (selection_.from.kind == CallBound::Kind::kClock &&
       selection_.to.kind == CallBound::Kind::kClock && selection_.to.clock < selection_.from.clock)
     selection_.to.clock += kDayMilliseconds;
@@ -133,6 +142,7 @@ void TraceSummary::Finish() {
 void TraceSummary::SetClock(TraceCall& call) {
   const auto time = ParseStartTime(call.startTime);
   if (!time) return;
+  if (!lastTime_) ResolveClockBounds(*time);
   if (lastTime_ && *time < *lastTime_ - kDayMilliseconds / 2) ++day_;
   lastTime_ = time;
   call.clock = *time + day_ * kDayMilliseconds;

@@ -97,6 +97,7 @@ class TraceSummary {
   };
 
   void SetClock(TraceCall& call);
+  void ResolveClockBounds(int64_t firstTime);
   void SetItem(ThreadState& state, TraceCall& call);
   bool Selects(const TraceCall& call) const;
   void Count(const TraceCall& call);

@@ -29,6 +29,7 @@ tr:target { outline: 2px solid #06c; }
 .folded { color: #666; font-size: 0.85em; }
 .unreadable { color: #a00; }
 p.banner { background: #ffe9b3; border: 1px solid #d90; padding: 0.5em; }
+#failures ol { max-height: 16em; overflow-y: auto; border: 1px solid #ddd; padding: 0.3em 0.3em 0.3em 3em; }
 #failures li { margin: 0.2em 0; }
 #filters { margin: 0.5em 0; } #filters label { margin-right: 1em; }
 )";
@@ -195,9 +196,9 @@ class Page {
            << HtmlEscaped(facts_.selection) << "</code>.</p>\n";
     if (summary_.leftOutRows() > 0)
       out_ << "<p class=\"banner\" id=\"left-out\"><span id=\"left-out-count\">"
-           << Grouped(summary_.leftOutRows()) << "</span> calls were left out of the call table, "
-           << "which holds " << Grouped(facts_.rowsLimit)
-           << " rows: it shows the first and last calls, the failures and the slowest calls. "
+           << Grouped(summary_.leftOutRows()) << "</span> of " << Grouped(summary_.rows())
+           << " rows were left out of the call table, which holds " << Grouped(facts_.rowsLimit)
+           << ": it shows the first and last rows, the failures and the slowest calls. "
               "To see the others, select them with <code>--from</code> and <code>--to</code> "
               "(a call number or a time such as 14:05:30), <code>--member</code> or "
               "<code>--thread</code>, or pass a larger <code>--rows</code>.</p>\n";

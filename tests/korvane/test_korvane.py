@@ -288,7 +288,7 @@ class TraceReport(unittest.TestCase):
         self.assertRegex(dom, r'<tr class="member failed"><td>IKorvaneFan\.get_RPM</td>')
         # Every call is a row, but a size query folded into the read after it.
         rows = call_rows(dom)
-        folds = re.findall(r"size query #\d+( and get_Item #\d+)? folded", dom)
+        folds = re.findall(r"size query<br>#\d+( and get_Item<br>#\d+)? folded", dom)
         self.assertGreater(len(folds), 0)
         self.assertEqual(text.count("<Method "),
                          len(rows) + sum(1 + bool(item) for item in folds))
@@ -299,7 +299,7 @@ class TraceReport(unittest.TestCase):
                  if "<td>IKorvaneTemperatureSensor</td>" in r]
         self.assertEqual(shown, items)
         # Sortable times: zero-padded, dated, in order; OK for success.
-        times = [re.search(r"</td><td>([^<]*)</td>", r).group(1) for _, _, r in rows]
+        times = [re.search(r'<td class="time">([^<]*)</td>', r).group(1) for _, _, r in rows]
         self.assertTrue(all(re.fullmatch(SORTABLE_TIME, t) for t in times), times)
         self.assertEqual(times, sorted(times))
         self.assertIn('<td class="status">OK</td>', dom)
@@ -339,7 +339,7 @@ class TraceReport(unittest.TestCase):
         self.assertIn('<span id="left-out-count">%s</span>' % format(5000 - len(rows), ","), html)
         self.assertEqual(len(re.findall(r'<tr class="gap">', html)),
                          len([1 for a, b in zip(numbers, numbers[1:]) if b - a > 1]))
-        times = [re.search(r"</td><td>([^<]*)</td>", r).group(1) for _, _, r in rows]
+        times = [re.search(r'<td class="time">([^<]*)</td>', r).group(1) for _, _, r in rows]
         self.assertTrue(all(re.fullmatch(SORTABLE_TIME, t) for t in times), times)
         self.assertEqual(times, sorted(times))
         self.assertNotEqual(times[0][:10], times[-1][:10])  # dated across midnight

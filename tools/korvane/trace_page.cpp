@@ -18,6 +18,7 @@ table { border-collapse: collapse; font-size: 0.9em; }
 th, td { border: 1px solid #ccc; padding: 0.2em 0.5em; text-align: left; vertical-align: top; }
 th { background: #eef; }
 td.num { text-align: right; font-variant-numeric: tabular-nums; }
+td.num, td.time { white-space: nowrap; }
 tr.failed { background: #fdd; } tr.failed td.status { color: #a00; font-weight: bold; }
 tr.warning td.status { color: #850; }
 tr.unfinished { background: #ffe9b3; }
@@ -276,16 +277,16 @@ class Page {
          << HtmlEscaped(call.qualifiedName()) << "\" data-thread=\"" << HtmlEscaped(call.thread)
          << "\"><td class=\"num\">" << call.number;
     if (call.foldedQuery != 0) {
-      out_ << "<br><span class=\"folded\">size query #" << call.foldedQuery;
-      if (call.foldedItemCall != 0) out_ << " and get_Item #" << call.foldedItemCall;
+      out_ << "<br><span class=\"folded\">size query<br>#" << call.foldedQuery;
+      if (call.foldedItemCall != 0) out_ << " and get_Item<br>#" << call.foldedItemCall;
       out_ << " folded</span>";
     }
-    out_ << "</td><td>" << Time(call) << "</td><td class=\"num\">" << HtmlEscaped(call.thread)
-         << "</td><td>" << HtmlEscaped(call.interface) << "</td><td class=\"member\">"
-         << HtmlEscaped(call.member) << "</td><td class=\"item\">" << Item(call)
-         << "</td><td class=\"params\">" << Parameters(call.inputs) << "</td><td class=\"params\">"
-         << Parameters(call.outputs) << "</td><td class=\"status\">" << Status(call)
-         << "</td><td class=\"num duration\">" << Duration(call) << "</td></tr>\n";
+    out_ << "</td><td class=\"time\">" << Time(call) << "</td><td class=\"num\">"
+         << HtmlEscaped(call.thread) << "</td><td>" << HtmlEscaped(call.interface)
+         << "</td><td class=\"member\">" << HtmlEscaped(call.member) << "</td><td class=\"item\">"
+         << Item(call) << "</td><td class=\"params\">" << Parameters(call.inputs)
+         << "</td><td class=\"params\">" << Parameters(call.outputs) << "</td><td class=\"status\">"
+         << Status(call) << "</td><td class=\"num duration\">" << Duration(call) << "</td></tr>\n";
   }
 
   // The rows left out between two shown ones (numbers are the calls' numbers around them).

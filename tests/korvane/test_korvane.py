@@ -274,7 +274,9 @@ class TraceReport(unittest.TestCase):
             text = f.read()
         page = trace[:-4] + ".html"
         self.report(trace, page)
-        dom = browse(page, "--dump-dom")
+        shot = page[:-5] + ".png"
+        dom = browse(page, "--dump-dom", "--window-size=1400,1600", "--screenshot=" + shot)
+        self.assertGreater(os.path.getsize(shot), 0)
         # Failures first: their list links to the failed row, which holds the IVI-C status the
         # C client was given, and the item its get_Item named.
         self.assertLess(dom.index('id="failures"'), dom.index('id="summary"'))
@@ -303,8 +305,6 @@ class TraceReport(unittest.TestCase):
         self.assertTrue(all(re.fullmatch(SORTABLE_TIME, t) for t in times), times)
         self.assertEqual(times, sorted(times))
         self.assertIn('<td class="status">OK</td>', dom)
-        browse(page, "--window-size=1400,1600", "--screenshot=" + page[:-5] + ".png")
-        self.assertGreater(os.path.getsize(page[:-5] + ".png"), 0)
 
         # A crash: the file stops inside the record after the failing call, torn inside a
         # tag, and the rest of the piece the old writer had mapped is zero bytes.
@@ -344,13 +344,15 @@ class TraceReport(unittest.TestCase):
         self.assertEqual(times, sorted(times))
         self.assertNotEqual(times[0][:10], times[-1][:10])  # dated across midnight
         # The page's filter at work in the browser: one thread's rows only.
-        dom = browse(page + "?thread=8", "--dump-dom")
+        shot = page[:-5] + ".png"  # the page as the filter left it
+        dom = browse(page + "?thread=8", "--dump-dom", "--window-size=1400,1200",
+                     "--screenshot=" + shot)
+        self.assertGreater(os.path.getsize(shot), 0)
         visible = re.findall(r'<tr id="call-(\d+)" class="call[^"]*" data-member="[^"]*" '
                              r'data-thread="(\d+)"(?: style="")?>', dom)
         self.assertEqual({t for _, t in visible}, {"8"})
         self.assertEqual(len(visible), len([n for n in numbers if n % 2 == 1]))
         self.assertIn('<span id="shown-rows">%d</span>' % len(visible), dom)
-        browse(page, "--window-size=1400,1200", "--screenshot=" + page[:-5] + ".png")
         # The options select calls while the trace streams by.
         cases = [(("--from", "4990"), range(4990, 5001)),
                  (("--from", "100", "--to", "109", "--thread", "8"), range(101, 110, 2)),

@@ -17,7 +17,6 @@ struct PageFacts {
   std::string source;  // the trace's file name
   TraceReading reading;
   uint64_t fileBytes = 0;
-  uint64_t maxBytes = 0;
   std::optional<std::chrono::sys_days> firstDay;  // the date of the trace's first call
   std::string dayOrigin;                          // where that date comes from
   std::string selection;                          // the options that selected the calls

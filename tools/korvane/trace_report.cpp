@@ -136,7 +136,6 @@ int Report(const ReportRequest& request) {
   summary.Finish();
 
   facts.source = fs::path(request.trace).filename().string();
-  facts.maxBytes = request.maxBytes;
   facts.selection = SelectionText(request);
   facts.rowsLimit = std::max<size_t>(request.rows, 2);
   const Dating dating = DateOf(request.trace, summary.days());

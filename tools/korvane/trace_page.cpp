@@ -207,7 +207,7 @@ class Page {
 
   void Failures() {
     out_ << "<section id=\"failures\">\n<h2>Failures</h2>\n<p><span id=\"failure-count\">"
-         << summary_.failedCalls() << "</span> failed call(s)";
+         << Grouped(summary_.failedCalls()) << "</span> failed call(s)";
     const auto& failures = summary_.failures();
     if (failures.size() < summary_.failedCalls())
       out_ << "; the first " << Grouped(failures.size()) << " are listed";
@@ -223,16 +223,17 @@ class Page {
 
   void Summary() {
     out_ << "<h2>Summary</h2>\n<p id=\"summary\"><span id=\"call-count\">"
-         << summary_.selectedCalls() << "</span> calls, " << summary_.failedCalls() << " failed, "
-         << summary_.unfinishedCalls() << " did not return; total "
-         << Seconds(summary_.totalSeconds()) << ", slowest " << Seconds(summary_.maxSeconds());
+         << Grouped(summary_.selectedCalls()) << "</span> calls, "
+         << Grouped(summary_.failedCalls()) << " failed, " << Grouped(summary_.unfinishedCalls())
+         << " did not return; total " << Seconds(summary_.totalSeconds()) << ", slowest "
+         << Seconds(summary_.maxSeconds());
     if (summary_.unreadableDurations() > 0)
-      out_ << "; <span class=\"unreadable\">" << summary_.unreadableDurations()
+      out_ << "; <span class=\"unreadable\">" << Grouped(summary_.unreadableDurations())
            << " duration(s) unreadable</span>";
     out_ << ". Times are the calls' local start times";
     if (facts_.firstDay) out_ << ", dated " << HtmlEscaped(facts_.dayOrigin);
     if (summary_.foldedQueries() > 0)
-      out_ << ". " << summary_.foldedQueries()
+      out_ << ". " << Grouped(summary_.foldedQueries())
            << " IVI-C size queries are folded into the string reads they precede";
     out_ << ".</p>\n<table id=\"members\">\n<tr><th>Member</th><th>Calls</th><th>Failed</th>"
             "<th>Total</th><th>Mean</th><th>Max</th></tr>\n";

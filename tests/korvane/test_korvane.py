@@ -413,6 +413,38 @@ class TraceReport(unittest.TestCase):
                         self.assertIn(text, html)
 
 
+def apply_stylesheet(stylesheet, trace, page):
+    """Renders a trace with a stylesheet as a browser would, through libxslt; False on failure."""
+    import ctypes
+    xml, xslt = ctypes.CDLL("libxml2.so.2"), ctypes.CDLL("libxslt.so.1")
+    for function in (xml.xmlParseFile, xslt.xsltParseStylesheetFile, xslt.xsltApplyStylesheet):
+        function.restype = ctypes.c_void_p
+    xslt.xsltApplyStylesheet.argtypes = [ctypes.c_void_p] * 3
+    xslt.xsltSaveResultToFilename.argtypes = [ctypes.c_char_p] + [ctypes.c_void_p] * 2 + [
+        ctypes.c_int]
+    sheet = xslt.xsltParseStylesheetFile(stylesheet.encode())
+    result = xslt.xsltApplyStylesheet(sheet, xml.xmlParseFile(trace.encode()), None)
+    return bool(result) and xslt.xsltSaveResultToFilename(page.encode(), result, sheet, 0) >= 0
+
+
+class TraceStylesheet(unittest.TestCase):
+    def test_small_trace_renders_failures_first_and_unreadable_durations(self):
+        scratch = tempfile.mkdtemp()
+        trace, page = os.path.join(scratch, "t.xml"), os.path.join(scratch, "t.html")
+        make_trace(trace, 4, failing={3}, start_ms=3723004,
+                   durations=lambda n: ["1e-4000", "1eNaN", "2.5e-06", "1e2.5"][n - 1])
+        stylesheet = os.path.join(os.path.dirname(KORVANE), "trace.xslt")
+        self.assertTrue(apply_stylesheet(stylesheet, trace, page))
+        with open(page) as f:
+            html = f.read()
+        self.assertLess(html.index('<a href="#call-3">'), html.index('id="summary"'))
+        self.assertIn('<tr id="call-3" class="call failed', html)
+        self.assertEqual(html.count(">unreadable<"), 3)
+        self.assertIn("01:02:03.005", html)  # zero-padded
+        self.assertIn(">OK<", html)
+        self.assertRegex(html, r'<tr class="member failed">\s*<td>IKorvaneFan.get_RPM</td>')
+
+
 class Watch(unittest.TestCase):
     """watch in a real terminal: tmux runs it in an interactive shell."""
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "ivic/result_runs.h"
 #include "ivic/text.h"
 #include "platform/com_ptr.h"
 #include "platform/scoped_bstr.h"
@@ -10,24 +11,6 @@
 
 namespace korvane::ivic {
 namespace {
-
-// A run of consecutive COM results and the IVI-C status of its first one; the statuses of a run
-// are consecutive too.
-struct ResultRun {
-  uint32_t first;
-  uint32_t last;
-  uint32_t firstStatus;
-};
-
-constexpr ResultRun kResultRuns[] = {
-    {0x80047000, 0x80047004, 0xBFFA0000}, {0x8004700B, 0x8004700B, 0xBFFA000B},
-    {0x80047010, 0x80047013, 0xBFFA0010}, {0x8004701D, 0x8004701D, 0xBFFA001D},
-    {0x80047020, 0x80047020, 0xBFFA0020}, {0x80047023, 0x80047023, 0xBFFA0023},
-    {0x80047044, 0x80047044, 0xBFFA0044}, {0x80047049, 0x8004704C, 0xBFFA0049},
-    {0x80047056, 0x80047059, 0xBFFA0056}, {0x8004705B, 0x80047067, 0xBFFA005B},
-    {0x80044001, 0x80044004, 0xBFFA4001}, {0x80044211, 0x80044212, 0xBFFA4211},
-    {0x80044214, 0x80044216, 0xBFFA4214}, {0x00047065, 0x00047069, 0x3FFA0065},
-};
 
 using StatusMap = std::unordered_map<uint32_t, ViStatus>;
 

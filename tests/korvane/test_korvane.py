@@ -222,8 +222,45 @@ def browse(page, *flags):
             capture_output=True, text=True, timeout=120).stdout
 
 
+def make_trace(path, calls, failing=(), thread_of=lambda n: 7, start_ms=0, durations=None,
+               end=True):
+    """Writes a trace as the driver does: `calls` get_RPM records (FAN1 .. FAN3 through their
+    get_Item), those numbered in `failing` failed, one millisecond apart from `start_ms`."""
+    lines = ['<?xml version="1.0"?>', "<TraceRecords>"]
+    for n in range(1, calls + 1):
+        ms = (start_ms + n) % 86400000
+        clock = "%d:%d:%d:%d" % (ms // 3600000, ms // 60000 % 60, ms // 1000 % 60, ms % 1000)
+        lines.append('\t<Method Name="get_RPM" Interface="IKorvaneFan" StartTime="%s" Thread="%d"'
+                     ' Timestamp="%d">' % (clock, thread_of(n), n))
+        status = "0x80044002" if n in failing else "0x00000000"
+        lines.append('\t\t<HRESULT Value="%s"%s/>' % (
+            status, ' Message="call %d failed"' % n if n in failing else ""))
+        duration = durations(n) if durations else "%e" % (1e-6 * (1 + n % 7))
+        lines.append('\t\t<Execution ExecutionTime="%s"/>' % duration)
+        lines.append("\t</Method>")
+    if end:
+        lines.append("</TraceRecords>")
+    with open(path, "w", newline="") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+
+
+SORTABLE_TIME = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}"
+
+
+def call_rows(page):
+    """(number, state, row html) of each call row of a report page or its DOM."""
+    return [(int(n), state, row) for n, state, row in re.findall(
+        r'<tr id="call-(\d+)" class="call ([a-z]+)[^"]*"[^>]*>(.*?)</tr>', page, re.S)]
+
+
 class TraceReport(unittest.TestCase):
-    def test_report_renders_in_a_browser(self):
+    def report(self, trace, page, *options):
+        result = run("trace", "report", trace, "-o", page, *options)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(page) as f:
+            return f.read()
+
+    def test_session_page_in_a_browser(self):
         os.makedirs(ARTEFACTS, exist_ok=True)
         trace = os.path.join(ARTEFACTS, "session.xml")
         if os.path.exists(trace):
@@ -232,35 +269,180 @@ class TraceReport(unittest.TestCase):
         result = run("--options", "Cache=true, DriverSetup=Model=Q7730A", "--trace", trace,
                      "status", scenario="inject getFanSpeed = 0xBFFA0001\n")
         self.assertEqual(result.returncode, 1)
+        c_statuses = set(re.findall(r"0x(BFFA[0-9A-F]{4})", result.stdout + result.stderr))
         with open(trace) as f:
             text = f.read()
-        # A crash: the file stops inside the record after the failing call, and the rest of
-        # the piece the writer had mapped is zero bytes.
+        page = trace[:-4] + ".html"
+        self.report(trace, page)
+        shot = page[:-5] + ".png"
+        dom = browse(page, "--dump-dom", "--window-size=1400,1600", "--screenshot=" + shot)
+        self.assertGreater(os.path.getsize(shot), 0)
+        # Failures first: their list links to the failed row, which holds the IVI-C status the
+        # C client was given, and the item its get_Item named.
+        self.assertLess(dom.index('id="failures"'), dom.index('id="summary"'))
+        self.assertIn('<span id="failure-count">1</span>', dom)
+        failed = [row for row in call_rows(dom) if row[1] == "failed"]
+        self.assertEqual(len(failed), 1)
+        number, _, row = failed[0]
+        self.assertIn('<a href="#call-%d">' % number, dom[:dom.index('id="summary"')])
+        self.assertIn('<td class="item">FAN', row)
+        self.assertIn(re.search(r"IVI-C 0x([0-9A-F]{8})", row).group(1), c_statuses)
+        self.assertRegex(dom, r'<tr class="member failed"><td>IKorvaneFan\.get_RPM</td>')
+        # Every call is a row, but a size query folded into the read after it.
+        rows = call_rows(dom)
+        folds = re.findall(r"size query<br>#\d+( and get_Item<br>#\d+)? folded", dom)
+        self.assertGreater(len(folds), 0)
+        self.assertEqual(text.count("<Method "),
+                         len(rows) + sum(1 + bool(item) for item in folds))
+        # Each item call is about the item of its thread's last get_Item of that collection.
+        items = re.findall(r'<Method Name="get_Item" Interface="IKorvaneTemperatureSensors"[^>]*>'
+                           r'\s*<Parameter Name="Name" Direction="In" Value="([^"]*)"', text)
+        shown = [re.search(r'<td class="item">([^<]*)', r).group(1) for _, _, r in rows
+                 if "<td>IKorvaneTemperatureSensor</td>" in r]
+        self.assertEqual(shown, items)
+        # Sortable times: zero-padded, dated, in order; OK for success.
+        times = [re.search(r'<td class="time">([^<]*)</td>', r).group(1) for _, _, r in rows]
+        self.assertTrue(all(re.fullmatch(SORTABLE_TIME, t) for t in times), times)
+        self.assertEqual(times, sorted(times))
+        self.assertIn('<td class="status">OK</td>', dom)
+
+        # A crash: the file stops inside the record after the failing call, torn inside a
+        # tag, and the rest of the piece the old writer had mapped is zero bytes.
         failing = text.index('<Method Name="get_RPM"')
+        cut_at = text.index("<HRESULT", text.index("<Method", failing + 1)) + 5
         cut = os.path.join(ARTEFACTS, "cut.xml")
         with open(cut, "wb") as f:
-            f.write(text[:text.index("<HRESULT", text.index("<Method", failing + 1))].encode())
-            f.write(bytes(65536))
-        for source, unfinished in [(trace, 0), (cut, 1)]:
-            with self.subTest(source=source):
-                page = source[:-4] + ".html"
-                self.assertEqual(run("trace", "report", source, "-o", page).returncode, 0)
-                dom = browse(page, "--dump-dom")
-                with open(source) as f:
-                    calls = f.read().count("<Method ")
-                rows = re.findall(r'<tr class="call ([a-z]+)[^"]*">(.*?)</tr>', dom, re.S)
-                self.assertEqual(len(rows), calls)
-                states = [state for state, _ in rows]
-                self.assertEqual(states.count("unfinished"), unfinished)
-                self.assertEqual(states.count("failed"), 1)
-                failed = rows[states.index("failed")][1]
-                self.assertIn("get_RPM", failed)
-                self.assertIn("Unknown physical repeated capability selector", failed)
-                self.assertIn('<span id="call-count">%d</span>' % calls, dom)
-                self.assertIn('<span id="failure-count">1</span>', dom)
-                self.assertEqual('id="truncated"' in dom, bool(unfinished))
-                browse(page, "--window-size=1400,1200", "--screenshot=" + page[:-5] + ".png")
-                self.assertGreater(os.path.getsize(page[:-5] + ".png"), 0)
+            f.write(text[:cut_at].encode() + bytes(65536))
+        cut_page = self.report(cut, cut[:-4] + ".html")
+        self.assertIn('id="truncated"', cut_page)
+        states = [state for _, state, _ in call_rows(cut_page)]
+        self.assertEqual(states[-1], "unfinished")
+        self.assertEqual(states.count("unfinished"), 1)
+        self.assertEqual(states.count("failed"), 1)
+        self.assertIn('<span id="call-count">%d</span>' % text[:cut_at].count("<Method "),
+                      cut_page)
+
+    def test_long_trace_page_keeps_failures_and_says_what_it_left_out(self):
+        os.makedirs(ARTEFACTS, exist_ok=True)
+        trace = os.path.join(ARTEFACTS, "long.xml")
+        failing = {7, 1234, 2500, 4321}
+        # Two threads; the clock passes midnight at call 1000.
+        make_trace(trace, 5000, failing, thread_of=lambda n: 7 + n % 2, start_ms=86400000 - 1000)
+        page = os.path.join(ARTEFACTS, "long.html")
+        html = self.report(trace, page, "--rows", "100")
+        rows = call_rows(html)
+        numbers = [n for n, _, _ in rows]
+        # The first and last 50 calls, every failure and the ten slowest (calls 6 + 7k).
+        slowest = [n for n in range(1, 5001) if n % 7 == 6][:10]  # the earlier of equals
+        self.assertEqual(sorted(set(numbers)), sorted(
+            set(range(1, 51)) | set(range(4951, 5001)) | failing | set(slowest)))
+        self.assertIn('<span id="left-out-count">%s</span>' % format(5000 - len(rows), ","), html)
+        self.assertEqual(len(re.findall(r'<tr class="gap">', html)),
+                         len([1 for a, b in zip(numbers, numbers[1:]) if b - a > 1]))
+        times = [re.search(r'<td class="time">([^<]*)</td>', r).group(1) for _, _, r in rows]
+        self.assertTrue(all(re.fullmatch(SORTABLE_TIME, t) for t in times), times)
+        self.assertEqual(times, sorted(times))
+        self.assertNotEqual(times[0][:10], times[-1][:10])  # dated across midnight
+        # The page's filter at work in the browser: one thread's rows only.
+        shot = page[:-5] + ".png"  # the page as the filter left it
+        dom = browse(page + "?thread=8", "--dump-dom", "--window-size=1400,1200",
+                     "--screenshot=" + shot)
+        self.assertGreater(os.path.getsize(shot), 0)
+        visible = re.findall(r'<tr id="call-(\d+)" class="call[^"]*" data-member="[^"]*" '
+                             r'data-thread="(\d+)"(?: style="")?>', dom)
+        self.assertEqual({t for _, t in visible}, {"8"})
+        self.assertEqual(len(visible), len([n for n in numbers if n % 2 == 1]))
+        self.assertIn('<span id="shown-rows">%d</span>' % len(visible), dom)
+        # The options select calls while the trace streams by.
+        cases = [(("--from", "4990"), range(4990, 5001)),
+                 (("--from", "100", "--to", "109", "--thread", "8"), range(101, 110, 2)),
+                 (("--from", "00:00:00.004", "--to", "0:0:0.008"), range(1004, 1009))]
+        for options, expected in cases:
+            with self.subTest(options=options):
+                selected = self.report(trace, page + ".part.html", *options)
+                self.assertEqual([n for n, _, _ in call_rows(selected)], list(expected))
+                self.assertIn('<span id="call-count">%d</span>' % len(expected), selected)
+
+    def test_hostile_input_is_refused_or_shown(self):
+        scratch = tempfile.mkdtemp()
+        fifo = os.path.join(scratch, "fifo.xml")
+        os.mkfifo(fifo)
+        big = os.path.join(scratch, "big.xml")
+        make_trace(big, 200)
+        torn = os.path.join(scratch, "torn.xml")
+        with open(big) as f, open(torn, "w") as t:
+            text = f.read()
+            at = text.index("</Method>", len(text) // 2)  # far from where the file starts
+            t.write(text[:at] + "</Mehtod>" + text[at + 9:])
+        odd = os.path.join(scratch, "odd.xml")
+        make_trace(odd, 4, durations=lambda n: ["1e-4000", "1eNaN", "inf", "2.5e-06"][n - 1])
+        quoted = os.path.join(scratch, "it's a \"trace\".xml")
+        make_trace(quoted, 2)
+        page = os.path.join(scratch, "page.html")
+        # (trace, options, exit code, text on stderr, text in the page)
+        cases = [
+            (scratch, [], 4, "is a directory", None),
+            ("/dev/zero", [], 4, "is a character device", None),
+            (fifo, [], 4, "is a FIFO", None),
+            (os.path.join(scratch, "missing.xml"), [], 4, "cannot be read", None),
+            (torn, [], 4, "not well-formed at line %d" % (text[:at].count("\n") + 1), None),
+            (big, ["--max-size", "2K"], 0, "--max-size", ('id="capped"',)),
+            (odd, [], 0, "", ('title="ExecutionTime=&quot;1e-4000&quot;">unreadable<',
+                              'title="ExecutionTime=&quot;1eNaN&quot;">unreadable<',
+                              'title="ExecutionTime=&quot;inf&quot;">unreadable<', "2.5 µs")),
+            (quoted, [], 0, "", ("it&#39;s a &quot;trace&quot;.xml",)),
+            (big, ["-o", os.path.join(scratch, "missing", "page.html")], 4, "cannot be written",
+             None),
+        ]
+        for trace, options, code, message, shown in cases:
+            with self.subTest(trace=trace, options=options):
+                if os.path.exists(page):
+                    os.remove(page)
+                output = [] if "-o" in options else ["-o", page]
+                result = run("trace", "report", trace, *output, *options)
+                self.assertEqual(result.returncode, code, result.stderr)
+                self.assertIn(message, result.stderr)
+                if "written" not in message:
+                    self.assertNotIn("cannot be written", result.stderr)
+                if shown is None:
+                    self.assertFalse(os.path.exists(page))
+                else:
+                    with open(page) as f:
+                        html = f.read()
+                    for text in shown:
+                        self.assertIn(text, html)
+
+
+def apply_stylesheet(stylesheet, trace, page):
+    """Renders a trace with a stylesheet as a browser would, through libxslt; False on failure."""
+    import ctypes
+    xml, xslt = ctypes.CDLL("libxml2.so.2"), ctypes.CDLL("libxslt.so.1")
+    for function in (xml.xmlParseFile, xslt.xsltParseStylesheetFile, xslt.xsltApplyStylesheet):
+        function.restype = ctypes.c_void_p
+    xslt.xsltApplyStylesheet.argtypes = [ctypes.c_void_p] * 3
+    xslt.xsltSaveResultToFilename.argtypes = [ctypes.c_char_p] + [ctypes.c_void_p] * 2 + [
+        ctypes.c_int]
+    sheet = xslt.xsltParseStylesheetFile(stylesheet.encode())
+    result = xslt.xsltApplyStylesheet(sheet, xml.xmlParseFile(trace.encode()), None)
+    return bool(result) and xslt.xsltSaveResultToFilename(page.encode(), result, sheet, 0) >= 0
+
+
+class TraceStylesheet(unittest.TestCase):
+    def test_small_trace_renders_failures_first_and_unreadable_durations(self):
+        scratch = tempfile.mkdtemp()
+        trace, page = os.path.join(scratch, "t.xml"), os.path.join(scratch, "t.html")
+        make_trace(trace, 4, failing={3}, start_ms=3723004,
+                   durations=lambda n: ["1e-4000", "1eNaN", "2.5e-06", "1e2.5"][n - 1])
+        stylesheet = os.path.join(os.path.dirname(KORVANE), "trace.xslt")
+        self.assertTrue(apply_stylesheet(stylesheet, trace, page))
+        with open(page) as f:
+            html = f.read()
+        self.assertLess(html.index('<a href="#call-3">'), html.index('id="summary"'))
+        self.assertIn('<tr id="call-3" class="call failed', html)
+        self.assertEqual(html.count(">unreadable<"), 3)
+        self.assertIn("01:02:03.005", html)  # zero-padded
+        self.assertIn(">OK<", html)
+        self.assertRegex(html, r'<tr class="member failed">\s*<td>IKorvaneFan.get_RPM</td>')
 
 
 class Watch(unittest.TestCase):

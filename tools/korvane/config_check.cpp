@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "platform/ole_string.h"
+#include "standins/ivi_config/store_file.h"
 #include "standins/ivi_config/store_locations.h"
 #include "standins/ivi_config/store_model.h"
-#include "standins/ivi_config/store_file.h"
 #include "tools/korvane/exit_codes.h"
 
 namespace korvane::cli {

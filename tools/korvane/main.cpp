@@ -47,8 +47,7 @@ struct Options {
   bool toDefault = false;
   std::string clear;
   std::string configFile;
-  std::string tracePath;
-  std::string reportPath;
+  ReportRequest report;
 };
 
 Target MakeTarget(const Options& options) {
@@ -154,10 +153,7 @@ int Main(int argc, char** argv) {
 
   auto* trace = app.add_subcommand("trace", "Call traces written with --trace");
   trace->require_subcommand(1);
-  auto* report = trace->add_subcommand("report", "Render a trace as a self-contained HTML page");
-  report->add_option("TRACE", o.tracePath, "The trace file (also one cut short)")->required();
-  report->add_option("-o,--output", o.reportPath, "The HTML file to write")->required();
-  report->callback(run([&] { return TraceReport(o.tracePath, o.reportPath); }));
+  AddTraceReportCommand(*trace, o.report, result);
 
   // For the manual page and the completion, generated from this parser.
   if (argc == 2 && std::string(argv[1]) == kCommandTreeOption) {

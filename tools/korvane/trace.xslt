@@ -1,8 +1,12 @@
 <?xml version="1.0" encoding="UTF-8"?>
 <!--
-  Renders a Korvane call trace as an HTML page: a summary (calls per member,
-  total and slowest) and one row per call. Reference it with the driver's
-  TraceTransform option, or apply it with `korvane trace report`.
+  Renders a small Korvane call trace as an HTML page where a browser opens the
+  trace itself: the failures first, linked to their rows, a summary (calls,
+  failures, total, mean and maximum time per member) and one row per call.
+  Reference it with the driver's TraceTransform option. `korvane trace report`
+  writes the same page for a trace of any size, and adds the items of
+  repeated-capability calls, the IVI-C statuses, dated times and folded IVI-C
+  size queries.
   Parameter truncated: 'yes' when the trace file ends before its closing tag.
 -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
@@ -33,20 +37,39 @@
     </xsl:choose>
   </xsl:template>
 
-  <!-- Seconds of an ExecutionTime text such as "1.250000e-05"; 0 when absent. -->
+  <!-- Seconds of an ExecutionTime text such as "1.250000e-05"; NaN when it is
+       absent or no finite, non-negative number (such as "1e-4000" or "1eNaN"). -->
   <xsl:template name="seconds">
     <xsl:param name="text"/>
+    <xsl:variable name="mantissa" select="number(substring-before($text, 'e'))"/>
+    <xsl:variable name="exponent" select="number(translate(substring-after($text, 'e'), '+', ''))"/>
     <xsl:choose>
-      <xsl:when test="contains($text, 'e')">
+      <xsl:when test="contains($text, 'e') and $mantissa &gt;= 0 and floor($exponent) = $exponent
+                      and $exponent &gt;= -300 and $exponent &lt;= 300">
         <xsl:variable name="scale">
-          <xsl:call-template name="pow10">
-            <xsl:with-param name="n" select="number(translate(substring-after($text, 'e'), '+', ''))"/>
-          </xsl:call-template>
+          <xsl:call-template name="pow10"><xsl:with-param name="n" select="$exponent"/></xsl:call-template>
         </xsl:variable>
-        <xsl:value-of select="number(substring-before($text, 'e')) * $scale"/>
+        <xsl:value-of select="$mantissa * $scale"/>
       </xsl:when>
-      <xsl:when test="string(number($text)) != 'NaN'"><xsl:value-of select="number($text)"/></xsl:when>
-      <xsl:otherwise>0</xsl:otherwise>
+      <xsl:when test="not(contains($text, 'e')) and number($text) &gt;= 0"><xsl:value-of select="number($text)"/></xsl:when>
+      <xsl:otherwise>NaN</xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- "H:M:S:ms" as "HH:MM:SS.mmm". -->
+  <xsl:template name="clock">
+    <xsl:param name="text"/>
+    <xsl:variable name="m" select="substring-after($text, ':')"/>
+    <xsl:variable name="s" select="substring-after($m, ':')"/>
+    <xsl:variable name="ms" select="substring-after($s, ':')"/>
+    <xsl:choose>
+      <xsl:when test="$ms != '' and string(number($ms)) != 'NaN'">
+        <xsl:value-of select="concat(format-number(substring-before($text, ':'), '00'), ':',
+                              format-number(substring-before($m, ':'), '00'), ':',
+                              format-number(substring-before($s, ':'), '00'), '.',
+                              format-number($ms, '000'))"/>
+      </xsl:when>
+      <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
@@ -59,9 +82,13 @@
     <xsl:choose>
       <xsl:when test="$n = 0">0</xsl:when>
       <xsl:when test="$n = 1">
-        <xsl:call-template name="seconds">
-          <xsl:with-param name="text" select="string($calls/Execution/@ExecutionTime)"/>
-        </xsl:call-template>
+        <xsl:variable name="one">
+          <xsl:call-template name="seconds">
+            <xsl:with-param name="text" select="string($calls/Execution/@ExecutionTime)"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:value-of select="substring('0', 1, number(string($one) = 'NaN'))"/>
+        <xsl:value-of select="substring($one, 1, string-length($one) * number(string($one) != 'NaN'))"/>
       </xsl:when>
       <xsl:otherwise>
         <xsl:variable name="half" select="floor($n div 2)"/>
@@ -116,6 +143,8 @@
           td.num { text-align: right; font-variant-numeric: tabular-nums; }
           tr.failed { background: #fdd; } tr.failed td.status { color: #a00; font-weight: bold; }
           tr.unfinished { background: #ffe9b3; }
+          tr.member.failed td.failed { color: #a00; font-weight: bold; }
+          .unreadable { color: #a00; }
           tr.slowest td.duration { font-weight: bold; }
           .params { font-family: monospace; white-space: pre-wrap; }
           p.banner { background: #ffe9b3; border: 1px solid #d90; padding: 0.5em; }
@@ -128,27 +157,50 @@
             closing tag, as it does when the process ended without closing the driver.
             <xsl:value-of select="count($unfinished)"/> call(s) had not returned.</p>
         </xsl:if>
+        <section id="failures">
+          <h2>Failures</h2>
+          <p><span id="failure-count"><xsl:value-of select="count($failed)"/></span> failed call(s).</p>
+          <xsl:if test="$failed">
+            <ol>
+              <xsl:for-each select="$failed">
+                <xsl:variable name="number" select="count(preceding-sibling::Method) + 1"/>
+                <li><a href="#call-{$number}">#<xsl:value-of select="$number"/></a>
+                  <xsl:text> </xsl:text><xsl:value-of select="concat(@Interface, '.', @Name)"/>:
+                  <xsl:value-of select="HRESULT/@Value"/>
+                  <xsl:if test="HRESULT/@Message">: <xsl:value-of select="HRESULT/@Message"/></xsl:if></li>
+              </xsl:for-each>
+            </ol>
+          </xsl:if>
+        </section>
         <h2>Summary</h2>
         <p id="summary"><span id="call-count"><xsl:value-of select="count($calls)"/></span> calls,
-          <span id="failure-count"><xsl:value-of select="count($failed)"/></span> failed,
+          <xsl:value-of select="count($failed)"/> failed,
           total <xsl:call-template name="micro"><xsl:with-param name="seconds" select="$total"/></xsl:call-template>,
           slowest <xsl:call-template name="micro"><xsl:with-param name="seconds" select="$slowest"/></xsl:call-template>.</p>
         <table id="members">
-          <tr><th>Member</th><th>Calls</th><th>Failed</th><th>Total</th></tr>
+          <tr><th>Member</th><th>Calls</th><th>Failed</th><th>Total</th><th>Mean</th><th>Max</th></tr>
           <xsl:for-each select="$calls[generate-id() = generate-id(key('by-member', concat(@Interface, '.', @Name))[1])]">
+            <xsl:sort select="number(count(key('by-member', concat(@Interface, '.', @Name))[HRESULT and contains('89ABCDEFabcdef', substring(HRESULT/@Value, 3, 1))]) &gt; 0)" data-type="number" order="descending"/>
             <xsl:sort select="count(key('by-member', concat(@Interface, '.', @Name)))" data-type="number" order="descending"/>
             <xsl:sort select="concat(@Interface, '.', @Name)"/>
             <xsl:variable name="group" select="key('by-member', concat(@Interface, '.', @Name))"/>
-            <tr class="member">
+            <xsl:variable name="failures" select="count($group[HRESULT and contains('89ABCDEFabcdef', substring(HRESULT/@Value, 3, 1))])"/>
+            <xsl:variable name="sum">
+              <xsl:call-template name="total"><xsl:with-param name="calls" select="$group"/></xsl:call-template>
+            </xsl:variable>
+            <xsl:variable name="max">
+              <xsl:call-template name="total">
+                <xsl:with-param name="calls" select="$group"/>
+                <xsl:with-param name="max" select="true()"/>
+              </xsl:call-template>
+            </xsl:variable>
+            <tr class="member{substring(' failed', 1, 7 * number($failures &gt; 0))}">
               <td><xsl:value-of select="concat(@Interface, '.', @Name)"/></td>
               <td class="num"><xsl:value-of select="count($group)"/></td>
-              <td class="num"><xsl:value-of select="count($group[HRESULT and contains('89ABCDEFabcdef', substring(HRESULT/@Value, 3, 1))])"/></td>
-              <td class="num">
-                <xsl:variable name="sum">
-                  <xsl:call-template name="total"><xsl:with-param name="calls" select="$group"/></xsl:call-template>
-                </xsl:variable>
-                <xsl:call-template name="micro"><xsl:with-param name="seconds" select="$sum"/></xsl:call-template>
-              </td>
+              <td class="num failed"><xsl:value-of select="$failures"/></td>
+              <td class="num"><xsl:call-template name="micro"><xsl:with-param name="seconds" select="$sum"/></xsl:call-template></td>
+              <td class="num"><xsl:call-template name="micro"><xsl:with-param name="seconds" select="$sum div count($group[Execution])"/></xsl:call-template></td>
+              <td class="num"><xsl:call-template name="micro"><xsl:with-param name="seconds" select="$max"/></xsl:call-template></td>
             </tr>
           </xsl:for-each>
         </table>
@@ -169,9 +221,9 @@
                 <xsl:otherwise>ok</xsl:otherwise>
               </xsl:choose>
             </xsl:variable>
-            <tr class="call {$state}{substring(' slowest', 1, 8 * (Execution and number($seconds) = number($slowest)))}">
+            <tr id="call-{position()}" class="call {$state}{substring(' slowest', 1, 8 * (Execution and number($seconds) = number($slowest)))}">
               <td class="num"><xsl:value-of select="position()"/></td>
-              <td><xsl:value-of select="@StartTime"/></td>
+              <td><xsl:call-template name="clock"><xsl:with-param name="text" select="string(@StartTime)"/></xsl:call-template></td>
               <td class="num"><xsl:value-of select="@Thread"/></td>
               <td><xsl:value-of select="@Interface"/></td>
               <td class="member"><xsl:value-of select="@Name"/></td>
@@ -180,16 +232,23 @@
               <td class="status">
                 <xsl:choose>
                   <xsl:when test="HRESULT">
-                    <xsl:value-of select="HRESULT/@Value"/>
+                    <xsl:choose>
+                      <xsl:when test="HRESULT/@Value = '0x00000000'">OK</xsl:when>
+                      <xsl:otherwise><xsl:value-of select="HRESULT/@Value"/></xsl:otherwise>
+                    </xsl:choose>
                     <xsl:if test="HRESULT/@Message">: <xsl:value-of select="HRESULT/@Message"/></xsl:if>
                   </xsl:when>
                   <xsl:otherwise>did not return</xsl:otherwise>
                 </xsl:choose>
               </td>
               <td class="num duration">
-                <xsl:if test="Execution">
-                  <xsl:call-template name="micro"><xsl:with-param name="seconds" select="$seconds"/></xsl:call-template>
-                </xsl:if>
+                <xsl:choose>
+                  <xsl:when test="not(Execution)"/>
+                  <xsl:when test="string(number($seconds)) = 'NaN'"><span class="unreadable">unreadable</span></xsl:when>
+                  <xsl:otherwise>
+                    <xsl:call-template name="micro"><xsl:with-param name="seconds" select="$seconds"/></xsl:call-template>
+                  </xsl:otherwise>
+                </xsl:choose>
               </td>
             </tr>
           </xsl:for-each>

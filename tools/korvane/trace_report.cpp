@@ -1,100 +1,187 @@
 #include "tools/korvane/trace_report.h"
 
-#include <libxml/parser.h>
-#include <libxslt/transform.h>
-#include <libxslt/xsltInternals.h>
-#include <libxslt/xsltutils.h>
-
-#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
+#include <new>
+#include <optional>
+#include <regex>
 
 #include "tools/korvane/exit_codes.h"
-#include "tools/korvane/trace_stylesheet.h"
+#include "tools/korvane/trace_page.h"
+#include "tools/korvane/trace_reader.h"
+#include "tools/korvane/trace_summary.h"
 
 namespace korvane::cli {
 namespace {
 
-struct DocFree {
-  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+namespace fs = std::filesystem;
+
+// A failure that ends the report, with what to tell the user.
+struct Refusal {
+  std::string text;
 };
-struct StylesheetFree {
-  void operator()(xsltStylesheet* sheet) const { xsltFreeStylesheet(sheet); }
+
+struct FileClose {
+  void operator()(std::FILE* file) const { std::fclose(file); }
 };
-using Doc = std::unique_ptr<xmlDoc, DocFree>;
-using Stylesheet = std::unique_ptr<xsltStylesheet, StylesheetFree>;
+using File = std::unique_ptr<std::FILE, FileClose>;
 
-// A trace whose writer did not end it stops before the root's end tag.
-bool EndsWithRootEndTag(const std::string& text) {
-  const auto end = text.find_last_not_of(" \t\r\n");
-  constexpr std::string_view kEndTag = "</TraceRecords>";
-  return end != std::string::npos && end + 1 >= kEndTag.size() &&
-         text.compare(end + 1 - kEndTag.size(), kEndTag.size(), kEndTag) == 0;
+const char* KindOf(fs::file_type type) {
+  switch (type) {
+    case fs::file_type::directory:
+      return "a directory";
+    case fs::file_type::fifo:
+      return "a FIFO";
+    case fs::file_type::character:
+      return "a character device";
+    case fs::file_type::block:
+      return "a block device";
+    case fs::file_type::socket:
+      return "a socket";
+    default:
+      return "not a regular file";
+  }
 }
 
-// The parser in recovery mode closes the elements a cut-short file left open
-// and drops a record cut inside a tag.
-Doc ParseTrace(const std::string& text, bool complete) {
-  const int options = XML_PARSE_NONET |
-                      (complete ? 0 : XML_PARSE_RECOVER | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  return Doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, options));
+// Only a regular file is read: a directory, a device or a FIFO would never end or never start.
+File OpenTrace(const std::string& path, uint64_t& bytes) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (error) throw Refusal{path + ": cannot be read: " + error.message()};
+  if (status.type() != fs::file_type::regular)
+    throw Refusal{path + ": is " + std::string(KindOf(status.type())) +
+                  ", not a trace file; name the trace's XML file"};
+  File file(std::fopen(path.c_str(), "rb"));
+  if (!file) throw Refusal{path + ": cannot be read: " + std::strerror(errno)};
+  bytes = fs::file_size(path, error);
+  return file;
 }
 
-Stylesheet LoadStylesheet() {
-  const std::string_view text = kTraceStylesheet;
-  Doc doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), "trace.xslt", nullptr,
-                        XML_PARSE_NONET));
-  if (!doc) return nullptr;
-  Stylesheet sheet(xsltParseStylesheetDoc(doc.get()));
-  if (sheet) doc.release();  // the stylesheet owns its document now
-  return sheet;
+struct Dating {
+  std::optional<std::chrono::sys_days> firstDay;
+  std::string origin;
+};
+
+std::chrono::sys_days Day(int year, unsigned month, unsigned day) {
+  return std::chrono::sys_days(std::chrono::year(year) / std::chrono::month(month) /
+                               std::chrono::day(day));
 }
 
-// An XPath string literal for a stylesheet parameter.
-std::string Literal(const std::string& text) {
-  return text.find('\'') == std::string::npos ? "'" + text + "'" : "\"" + text + "\"";
+// The date of the first call: from a default trace name (Korvane_2026-12-06_15-25-02.xml), else
+// the local date of the file's last change less the midnights the trace passed.
+Dating DateOf(const std::string& path, int64_t days) {
+  static const std::regex kStamp(R"((\d{4})-(\d{2})-(\d{2})_\d{2}-\d{2}-\d{2}\.xml$)",
+                                 std::regex::icase);
+  const std::string name = fs::path(path).filename().string();
+  std::smatch match;
+  if (std::regex_search(name, match, kStamp)) {
+    const auto day =
+        std::chrono::year_month_day(std::chrono::year(std::stoi(match[1])),
+                                    std::chrono::month(static_cast<unsigned>(std::stoi(match[2]))),
+                                    std::chrono::day(static_cast<unsigned>(std::stoi(match[3]))));
+    if (day.ok()) return {std::chrono::sys_days(day), "by the file's name"};
+  }
+  std::error_code error;
+  const auto changed = fs::last_write_time(path, error);
+  if (error) return {};
+  const std::time_t seconds =
+      std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed));
+  std::tm local{};
+  if (localtime_r(&seconds, &local) == nullptr) return {};
+  return {Day(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+              static_cast<unsigned>(local.tm_mday)) -
+              std::chrono::days(days),
+          "by the file's last change"};
+}
+
+std::string SelectionText(const ReportRequest& request) {
+  std::string text;
+  const auto add = [&](const char* option, const std::string& value) {
+    if (!value.empty()) text += (text.empty() ? "" : " ") + std::string(option) + " " + value;
+  };
+  add("--from", request.from);
+  add("--to", request.to);
+  add("--member", request.member);
+  add("--thread", request.thread);
+  return text;
+}
+
+int Report(const ReportRequest& request) {
+  std::error_code same;
+  if (fs::equivalent(request.trace, request.page, same))
+    throw Refusal{request.page + ": is the trace itself; name another file for the report"};
+  PageFacts facts;
+  const File file = OpenTrace(request.trace, facts.fileBytes);
+
+  Selection selection;
+  selection.from = request.from.empty() ? CallBound{} : ParseCallBound(request.from).value();
+  selection.to = request.to.empty() ? CallBound{} : ParseCallBound(request.to).value();
+  selection.member = request.member;
+  selection.thread = request.thread;
+  SummaryLimits limits;
+  limits.rows = request.rows;
+  TraceSummary summary(limits, selection);
+  try {
+    facts.reading = ReadTrace(file.get(), request.maxBytes,
+                              [&](TraceCall&& call) { summary.Add(std::move(call)); });
+  } catch (const TraceFormatError& error) {
+    throw Refusal{request.trace + ": " + error.what()};
+  }
+  summary.Finish();
+
+  facts.source = fs::path(request.trace).filename().string();
+  facts.selection = SelectionText(request);
+  facts.rowsLimit = std::max<size_t>(request.rows, 2);
+  const Dating dating = DateOf(request.trace, summary.days());
+  facts.firstDay = dating.firstDay;
+  facts.dayOrigin = dating.origin;
+
+  std::ofstream page(request.page, std::ios::binary | std::ios::trunc);
+  if (page) WriteTracePage(page, summary, facts);
+  if (page) page.close();
+  if (!page)
+    throw Refusal{request.page + ": the report cannot be written: " + std::strerror(errno)};
+
+  if (facts.reading.end == TraceEnd::kCut)
+    std::fprintf(stderr, "korvane: %s was cut short; the report shows what it holds\n",
+                 request.trace.c_str());
+  if (facts.reading.end == TraceEnd::kCapped)
+    std::fprintf(stderr,
+                 "korvane: %s is larger than the %llu bytes the report reads; the report shows "
+                 "its first part (read more with --max-size, for example --max-size %lluM)\n",
+                 request.trace.c_str(), static_cast<unsigned long long>(request.maxBytes),
+                 static_cast<unsigned long long>((facts.fileBytes >> 20) + 1));
+  if (selection.any() && summary.selectedCalls() == 0)
+    std::fprintf(stderr, "korvane: no call of %s matches %s\n", request.trace.c_str(),
+                 facts.selection.c_str());
+  return kExitOk;
 }
 
 }  // namespace
 
-int TraceReport(const std::string& tracePath, const std::string& htmlPath) {
-  std::ifstream file(tracePath, std::ios::binary);
-  if (!file) {
-    std::fprintf(stderr, "%s: cannot be read\n", tracePath.c_str());
-    return kExitBadInput;
+int TraceReport(const ReportRequest& request) {
+  try {
+    return Report(request);
+  } catch (const Refusal& refusal) {
+    std::fprintf(stderr, "korvane: %s\n", refusal.text.c_str());
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr,
+                 "korvane: %s: out of memory while reporting; select fewer calls with --rows, "
+                 "--from/--to, --member or --thread\n",
+                 request.trace.c_str());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "korvane: %s: the report failed: %s\n", request.trace.c_str(),
+                 error.what());
+  } catch (...) {
+    std::fprintf(stderr, "korvane: %s: the report failed\n", request.trace.c_str());
   }
-  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  // A trace whose writer did not end it (still running, or killed) is followed by zero bytes up
-  // to the end of the piece of the file it had mapped: the text ends at the first zero byte.
-  text.resize(std::min(text.find('\0'), text.size()));
-  const bool complete = EndsWithRootEndTag(text);
-  const Doc trace = ParseTrace(text, complete);
-  const xmlNode* root = trace ? xmlDocGetRootElement(trace.get()) : nullptr;
-  if (root == nullptr || xmlStrcmp(root->name, BAD_CAST "TraceRecords") != 0) {
-    std::fprintf(stderr, "%s: not a Korvane call trace (no TraceRecords root element)\n",
-                 tracePath.c_str());
-    return kExitBadInput;
-  }
-  const Stylesheet sheet = LoadStylesheet();
-  if (!sheet) {
-    std::fprintf(stderr, "korvane: the trace stylesheet cannot be loaded\n");
-    return kExitBadInput;
-  }
-  const std::string truncated = complete ? "'no'" : "'yes'";
-  const std::string source = Literal(std::filesystem::path(tracePath).filename().string());
-  const char* params[] = {"truncated", truncated.c_str(), "source", source.c_str(), nullptr};
-  const Doc html(xsltApplyStylesheet(sheet.get(), trace.get(), params));
-  if (!html || xsltSaveResultToFilename(htmlPath.c_str(), html.get(), sheet.get(), 0) < 0) {
-    std::fprintf(stderr, "%s: the report cannot be written\n", htmlPath.c_str());
-    return kExitBadInput;
-  }
-  if (!complete)
-    std::fprintf(stderr, "korvane: %s was cut short; the report shows what it holds\n",
-                 tracePath.c_str());
-  return kExitOk;
+  return kExitBadInput;
 }
 
 }  // namespace korvane::cli

@@ -1,4 +1,4 @@
-// The trace report where libxslt is not at hand (the Windows cross build):
+// The trace report where libxml2 is not at hand (the Windows cross build):
 // korvane says so and how else to read the trace.
 #include <cstdio>
 
@@ -7,11 +7,11 @@
 
 namespace korvane::cli {
 
-int TraceReport(const std::string& tracePath, const std::string&) {
+int TraceReport(const ReportRequest& request) {
   std::fprintf(stderr,
                "korvane: this build has no trace report; render %s with the Linux build's "
                "`korvane trace report`, or name trace.xslt with the TraceTransform option\n",
-               tracePath.c_str());
+               request.trace.c_str());
   return kExitUsage;
 }
 

@@ -25,15 +25,15 @@ bool Colour() {
 struct AlarmSlot {
   std::string name;
   Alarm alarm;
-  std::string rail;
+  ChassisItem rail;
 };
 
 std::vector<AlarmSlot> AlarmSlots(ChassisAccess& chassis) {
-  std::vector<AlarmSlot> slots{{"over-temperature", Alarm::kOverTemperature, {}},
-                               {"fan underspeed", Alarm::kFanUnderspeed, {}},
-                               {"reference clock", Alarm::kReferenceClock, {}}};
-  for (const auto& rail : chassis.Names(Collection::kVoltageRails))
-    slots.push_back({"rail " + rail, Alarm::kRail, rail});
+  std::vector<AlarmSlot> slots;
+  for (const Alarm alarm : {Alarm::kOverTemperature, Alarm::kFanUnderspeed, Alarm::kReferenceClock})
+    slots.push_back({MachineName(alarm), alarm, {}});
+  for (const auto& rail : chassis.Items(Collection::kVoltageRails))
+    slots.push_back({MachineName(Alarm::kRail, rail.physical), Alarm::kRail, rail});
   return slots;
 }
 
@@ -58,7 +58,7 @@ int Status(const Target& target, StatusFormat format, bool check) {
   chassis->Close();
   switch (format) {
     case StatusFormat::kTable:
-      WriteTable(std::cout, report, Colour());
+      WriteTable(std::cout, report, {Colour(), false});
       break;
     case StatusFormat::kJson:
       WriteJson(std::cout, report);
@@ -68,9 +68,12 @@ int Status(const Target& target, StatusFormat format, bool check) {
       break;
   }
   std::cout.flush();
-  if (!check) return kExitOk;
-  const auto alarms = AlarmsSet(report);
+  const auto failures = Failures(report);
+  for (const auto& failure : failures)
+    std::fprintf(stderr, "korvane: %s\n", failure.message.c_str());
+  const auto alarms = check ? AlarmsSet(report) : std::vector<std::string>{};
   for (const auto& alarm : alarms) std::fprintf(stderr, "korvane: alarm set: %s\n", alarm.c_str());
+  if (!failures.empty()) return kExitDriverError;
   return alarms.empty() ? kExitOk : kExitAlarm;
 }
 
@@ -85,7 +88,7 @@ int Watch(const Target& target, double intervalSeconds) {
     table << "Every " << intervalSeconds << " s, refresh " << refresh << " at " << Clock()
           << " (Ctrl-C ends)\n\n";
     WriteTable(table, ReadHealth(*chassis, target.request.resource, target.simulated),
-               terminal && Colour());
+               {terminal && Colour(), false});
     if (terminal) {
       // Home, then each line cleared to its end, then the rest of the screen.
       std::string text = "\x1b[H";

@@ -61,44 +61,52 @@ class Exposition {
 
 void WritePrometheus(std::ostream& out, const HealthReport& report) {
   Exposition metrics(out, report.chassis);
+  // A value that could not be read is left out.
+  const auto sample = [&](const auto& reading, const std::vector<Label>& labels = {}) {
+    if (const auto* value = reading.get()) metrics.Sample(static_cast<double>(*value), labels);
+  };
+  const auto text = [](const Reading<std::string>& reading) { return reading.value_or(""); };
   metrics.Family("korvane_chassis_info", "Identity of the chassis; the value is always 1.");
-  metrics.Sample(1, {{"manufacturer", report.manufacturer},
-                     {"model", report.model},
-                     {"serial_number", report.serial},
-                     {"firmware_revision", report.firmware},
-                     {"pcie_link", report.pcieLink},
-                     {"reference_clock", ClockSourceName(report.clockSource)}});
+  metrics.Sample(1, {{"manufacturer", text(report.manufacturer)},
+                     {"model", text(report.model)},
+                     {"serial_number", text(report.serial)},
+                     {"firmware_revision", text(report.firmware)},
+                     {"pcie_link", text(report.pcieLink)},
+                     {"reference_clock",
+                      report.clockSource.ok() ? ClockSourceName(*report.clockSource.get()) : ""}});
   metrics.Family("korvane_uptime_seconds", "Time since the chassis powered on.");
-  metrics.Sample(report.uptimeSeconds);
+  sample(report.uptimeSeconds);
 
+  const auto sensors = report.sensors.value_or({});
+  const auto fans = report.fans.value_or({});
+  const auto rails = report.rails.value_or({});
   metrics.Family("korvane_temperature_celsius", "Temperature of a chassis sensor.");
-  for (const auto& sensor : report.sensors)
-    metrics.Sample(sensor.celsius, {{"sensor", sensor.name}});
+  for (const auto& sensor : sensors) sample(sensor.celsius, {{"sensor", sensor.name}});
   metrics.Family("korvane_temperature_alarm_threshold_celsius",
                  "Temperature above which the over-temperature alarm is raised.");
-  metrics.Sample(report.maxTemperature);
+  sample(report.maxTemperature);
 
   metrics.Family("korvane_fan_speed_rpm", "Speed of a chassis fan.");
-  for (const auto& fan : report.fans) metrics.Sample(fan.rpm, {{"fan", fan.name}});
+  for (const auto& fan : fans) sample(fan.rpm, {{"fan", fan.name}});
   metrics.Family("korvane_fan_alarm_threshold_rpm",
                  "Fan speed below which the underspeed alarm is raised.");
-  metrics.Sample(report.minFanSpeed);
+  sample(report.minFanSpeed);
 
   metrics.Family("korvane_rail_voltage_volts", "Measured voltage of a power-supply rail.");
-  for (const auto& rail : report.rails) metrics.Sample(rail.volts, {{"rail", rail.name}});
+  for (const auto& rail : rails) sample(rail.volts, {{"rail", rail.name}});
   metrics.Family("korvane_rail_nominal_volts", "Nominal voltage of a power-supply rail.");
-  for (const auto& rail : report.rails) metrics.Sample(rail.nominal, {{"rail", rail.name}});
-  metrics.Family("korvane_rail_low_threshold_volts", "Low alarm threshold of a rail.");
-  for (const auto& rail : report.rails) metrics.Sample(rail.low, {{"rail", rail.name}});
-  metrics.Family("korvane_rail_high_threshold_volts", "High alarm threshold of a rail.");
-  for (const auto& rail : report.rails) metrics.Sample(rail.high, {{"rail", rail.name}});
+  for (const auto& rail : rails) sample(rail.nominal, {{"rail", rail.name}});
+  metrics.Family("korvane_rail_low_threshold_volts", "Lower alarm limit of a rail.");
+  for (const auto& rail : rails) sample(rail.lower, {{"rail", rail.name}});
+  metrics.Family("korvane_rail_high_threshold_volts", "Upper alarm limit of a rail.");
+  for (const auto& rail : rails) sample(rail.upper, {{"rail", rail.name}});
 
   metrics.Family("korvane_alarm", "1 while a chassis-wide alarm is set, else 0.");
-  metrics.Sample(report.overTemperatureAlarm, {{"alarm", "over_temperature"}});
-  metrics.Sample(report.fanUnderspeedAlarm, {{"alarm", "fan_underspeed"}});
-  metrics.Sample(report.clockAlarm, {{"alarm", "reference_clock"}});
+  sample(report.overTemperatureAlarm, {{"alarm", MachineName(Alarm::kOverTemperature)}});
+  sample(report.fanUnderspeedAlarm, {{"alarm", MachineName(Alarm::kFanUnderspeed)}});
+  sample(report.clockAlarm, {{"alarm", MachineName(Alarm::kReferenceClock)}});
   metrics.Family("korvane_rail_alarm", "1 while the alarm of a rail is set, else 0.");
-  for (const auto& rail : report.rails) metrics.Sample(rail.alarm, {{"rail", rail.name}});
+  for (const auto& rail : rails) sample(rail.alarm, {{"rail", rail.name}});
 }
 
 }  // namespace korvane::cli

@@ -170,9 +170,7 @@ int Main(int argc, char** argv) {
     app.exit(error);  // the message on stderr
     return kExitUsage;
   } catch (const DriverError& error) {
-    std::fprintf(stderr, "korvane: %s failed (0x%08X)%s%s\n", error.call().c_str(),
-                 static_cast<unsigned>(error.status()), error.description().empty() ? "" : ": ",
-                 error.description().c_str());
+    std::fprintf(stderr, "korvane: %s\n", Describe(error).c_str());
     return kExitDriverError;
   }
   return result;

@@ -11,6 +11,7 @@
 #include "tools/korvane/commands.h"
 #include "tools/korvane/config_check.h"
 #include "tools/korvane/exit_codes.h"
+#include "tools/korvane/exporter_commands.h"
 #include "tools/korvane/session_options.h"
 #include "tools/korvane/trace_report.h"
 #include "tools/korvane/trigger_routes.h"
@@ -22,7 +23,8 @@ constexpr const char* kExamples = R"(Examples:
   korvane --simulate status                  health table of a simulated chassis
   korvane --resource PXI0::34-0.0::INSTR status --check || echo "alarm!"
   korvane status --json | jq .alarms         the health for scripts
-  korvane status --format prometheus > /var/lib/node_exporter/korvane.prom
+  korvane status --format prometheus --output /var/lib/prometheus/node-exporter/korvane.prom
+  korvane serve --resource PXI0::0::INSTR --name bench-7   Prometheus exporter on :9730
   korvane watch --interval 2                 live table; Ctrl-C ends it
   korvane trigger connect 3 2To1And3         bus 2 drives buses 1 and 3 on PXI_TRIG3
   korvane trigger reset                      isolate every trigger line
@@ -48,6 +50,10 @@ struct Options {
   std::string configFile;
   std::string tracePath;
   std::string reportPath;
+  std::string name;
+  std::string output;
+  std::vector<std::string> resources;
+  ServeSettings serve;
 };
 
 Target MakeTarget(const Options& options) {
@@ -100,8 +106,49 @@ int Main(int argc, char** argv) {
                                               {"prometheus", StatusFormat::kPrometheus}},
           CLI::ignore_case));
   status->add_flag("--check", o.check, "Exit with 3 when an alarm is set (for cron and CI)");
-  status->callback(
-      run([&] { return Status(MakeTarget(o), o.json ? StatusFormat::kJson : o.format, o.check); }));
+  status
+      ->add_option("--output", o.output,
+                   "With --format prometheus: write FILE atomically (for node_exporter's "
+                   "textfile folder), korvane_up 0 when the chassis cannot be read")
+      ->type_name("FILE");
+  status->add_option("--name", o.name,
+                     "Prometheus: the chassis label (default: the serial number)");
+  status->callback(run([&] {
+    const StatusFormat format = o.json ? StatusFormat::kJson : o.format;
+    if (!o.output.empty() && format != StatusFormat::kPrometheus)
+      throw CLI::ValidationError("--output", "writes the Prometheus text; add --format prometheus");
+    if (format == StatusFormat::kPrometheus)
+      return StatusPrometheus(MakeTarget(o), o.name, o.output, o.check);
+    return Status(MakeTarget(o), format, o.check);
+  }));
+
+  auto* serve = app.add_subcommand(
+      "serve", "Serve the health of one or more chassis to Prometheus over HTTP until stopped");
+  serve->add_option("--resource", o.resources,
+                    "A chassis to serve (repeat for more); default: the common --resource");
+  serve->add_option("--name", o.serve.names,
+                    "The chassis label of each --resource, in order (default: its serial number)");
+  serve->add_option("--listen", o.serve.listen, "HOST:PORT to listen on (port 0: any free port)")
+      ->capture_default_str();
+  serve
+      ->add_option("--min-interval", o.serve.minIntervalSeconds,
+                   "Seconds between two readings of a chassis; scrapes in between get the last")
+      ->capture_default_str()
+      ->check(CLI::Range(0.0, 3600.0));
+  serve->add_option("--threads", o.serve.threads, "Requests served at the same time")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 64));
+  serve->callback(run([&] {
+    if (o.resources.empty()) o.resources.push_back(o.resource);
+    if (o.serve.names.size() > o.resources.size())
+      throw CLI::ValidationError("--name", "is given more often than --resource");
+    for (const auto& resource : o.resources) {
+      Options each = o;
+      each.resource = resource;
+      o.serve.chassis.push_back(MakeTarget(each));
+    }
+    return Serve(o.serve);
+  }));
 
   auto* watch = app.add_subcommand("watch", "Refresh the health table in place until Ctrl-C");
   watch->add_option("--interval", o.interval, "Seconds between refreshes")

@@ -1,6 +1,8 @@
 // The page needs nothing from elsewhere (no scripts, fonts or style sheets
 // fetched), fits a phone's width, and marks alarms and failed values by
 // colour and by word, so that it reads the same in black and white.
+#include "tools/korvane/health_page.h"
+
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -8,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/korvane/health_page.h"
+#include "tools/korvane/alarm_names.h"
 
 namespace korvane::cli {
 namespace {
@@ -25,15 +27,15 @@ border-left:8px solid #2e7d32}
 margin-left:.3rem;vertical-align:middle;color:#fff;background:#2e7d32}
 .badge.alarm{background:#c62828}.badge.down{background:#6d6d6d}.badge.failed{background:#ef6c00}
 .badge.virtual{background:#5e35b1}.badge.simulated{background:#00838f}
-.grid{display:flex;flex-wrap:wrap;gap:.8rem}.grid>div{flex:1 1 18rem;min-width:0}
+.grid{display:flex;flex-wrap:wrap;gap:.8rem}.grid>div{flex:1 1 16rem;min-width:0;overflow-x:auto}
+.grid>div.rails{flex:2 1 30rem}
 h3{font-size:1rem;margin:.4rem 0 .2rem}
 table{border-collapse:collapse;width:100%;font-variant-numeric:tabular-nums}
 td,th{padding:.15rem .4rem;text-align:right;border-bottom:1px solid #e3e5e8;white-space:nowrap}
-td:first-child,th:first-child{text-align:left}
+td:first-child,th:first-child{text-align:left}table.info td{white-space:normal}
 tr.alarm td{background:#ffebee;color:#b71c1c;font-weight:600}
 td.failed,tr.failed td{background:#fff3e0;color:#e65100}
 .alarms{color:#b71c1c;font-weight:600}.error,.failures{color:#e65100}
-.scroll{overflow-x:auto}
 )";
 
 std::string Html(std::string_view text) {
@@ -85,6 +87,16 @@ std::string LocalTime(double unixSeconds) {
   return text;
 }
 
+// An alarm's machine name ("rail_VPLUS_5_0") as people read it ("rail VPLUS_5_0").
+std::string InWords(const std::string& machine) {
+  for (const auto& name : kAlarmNames) {
+    if (name.alarm == Alarm::kRail && machine.starts_with(name.machine))
+      return Words(Alarm::kRail, std::string_view(machine).substr(name.machine.size()));
+    if (machine == name.machine) return std::string(name.words);
+  }
+  return machine;
+}
+
 // The state of a chassis in one word, which is also its CSS class.
 const char* State(const ChassisSample& sample) {
   if (!sample.report) return "down";
@@ -94,7 +106,7 @@ const char* State(const ChassisSample& sample) {
 }
 
 void WriteDetails(std::ostream& out, const HealthReport& r) {
-  out << "<div class=\"grid\"><div><h3>Chassis</h3><table>"
+  out << "<div class=\"grid\"><div><h3>Chassis</h3><table class=\"info\">"
       << "<tr><td>Manufacturer</td><td>" << Text(r.manufacturer) << "</td></tr>"
       << "<tr><td>Firmware</td><td>" << Text(r.firmware) << "</td></tr>"
       << "<tr><td>PCIe link</td><td>" << Text(r.pcieLink) << "</td></tr>"
@@ -127,7 +139,7 @@ void WriteDetails(std::ostream& out, const HealthReport& r) {
           << Html(fan.name) << "</td>" << Cell(fan.rpm, "%.0f") << "</tr>";
   out << "<tr><td>alarm below</td>" << Cell(r.minFanSpeed, "%.0f") << "</tr></table></div>";
 
-  out << "<div class=\"scroll\"><h3>Voltage rails</h3><table><tr><th>Rail</th><th>V</th>"
+  out << "<div class=\"rails\"><h3>Voltage rails</h3><table><tr><th>Rail</th><th>V</th>"
       << "<th>nominal</th><th>lower</th><th>upper</th><th>alarm</th></tr>";
   if (const auto* rails = r.rails.get())
     for (const auto& rail : *rails) {
@@ -152,7 +164,7 @@ void WriteChassis(std::ostream& out, const ChassisSample& sample) {
     out << "<span class=\"badge simulated\">simulated</span>";
   out << "</h2><p class=\"note\">";
   if (sample.report) out << Text(sample.report->model) << " at ";
-  out << Html(sample.resource);
+  out << "'" << Html(sample.resource) << "'";
   if (sample.report) out << ", serial " << Text(sample.report->serial);
   out << ", read " << LocalTime(sample.readingTime) << "</p>";
   if (!sample.report) {
@@ -161,8 +173,8 @@ void WriteChassis(std::ostream& out, const ChassisSample& sample) {
   }
   const auto alarms = AlarmsSet(*sample.report);
   if (!alarms.empty()) {
-    out << "<p class=\"alarms\">Alarms set:";
-    for (const auto& alarm : alarms) out << ' ' << Html(alarm);
+    out << "<p class=\"alarms\">Alarms set: ";
+    for (size_t i = 0; i < alarms.size(); ++i) out << (i ? ", " : "") << Html(InWords(alarms[i]));
     out << "</p>";
   }
   WriteDetails(out, *sample.report);

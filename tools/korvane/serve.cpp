@@ -141,6 +141,12 @@ int Serve(const ServeSettings& settings) {
   server.set_read_timeout(5);
   server.set_write_timeout(5);
   server.set_keep_alive_timeout(5);
+  // SO_REUSEADDR only, so that a restart finds its port free; not the
+  // library's SO_REUSEPORT, with which a second exporter would share the port.
+  server.set_socket_options([](socket_t socket) {
+    int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+  });
   Routes(server, exporter, std::max(settings.minIntervalSeconds, 5.0));
 
   const int port =

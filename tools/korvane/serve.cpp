@@ -143,9 +143,13 @@ int Serve(const ServeSettings& settings) {
   server.set_keep_alive_timeout(5);
   // SO_REUSEADDR only, so that a restart finds its port free; not the
   // library's SO_REUSEPORT, with which a second exporter would share the port.
+  // TCP_NODELAY (inherited by the accepted connections): the library writes
+  // headers and body apart, which would otherwise wait for the client's
+  // delayed acknowledgement on every scrape of a kept-alive connection.
   server.set_socket_options([](socket_t socket) {
     int yes = 1;
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+    setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes), sizeof yes);
   });
   Routes(server, exporter, std::max(settings.minIntervalSeconds, 5.0));
 

@@ -352,6 +352,35 @@ class Readings(unittest.TestCase):
             self.assertIn("korvane: " + error["message"], result.stderr)
             self.assertRegex(error["message"], r"^reading .+ failed \(0x[0-9A-F]{8}\): ")
 
+    def test_display_names_from_the_store_never_break_a_reading(self):
+        # Names with blanks are no selectors; the store gives them to a fan and a rail.
+        store = STORE.replace("[Session BenchSession]", """[SoftwareModule Korvane]
+Name Fan!!FAN1 = Front fan
+Name VoltageRail!!VPLUS_5_0 = Main 5 V
+[Session BenchSession]
+SoftwareModule = Korvane""") + "[Session BenchSession / Configurable Initial Settings]\n"
+        bin_dir = os.path.dirname(KORVANE)
+        with tempfile.TemporaryDirectory() as scratch:
+            path, registry = os.path.join(scratch, "store.ini"), os.path.join(scratch, "registry")
+            with open(path, "w") as f:
+                f.write(store + "String Model = Q7730A\n")
+            env = {"KORVANE_IVI_CONFIG": path, "KORVANE_REGISTRY": registry}
+            subprocess.run([os.path.join(bin_dir, "korvane-regsvr"), "/s",
+                            os.path.join(bin_dir, "libIviConfigServer.so")],
+                           env=dict(os.environ, **env), check=True)
+            result = run("--resource", "Bench", "status", "--json", env_extra=env)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            document = json.loads(result.stdout)
+            fan, rail = document["fans"]["fans"][0], document["voltage_rails"][1]
+            self.assertEqual((fan["name"], fan["physical_name"]), ("Front fan", "FAN1"))
+            self.assertEqual((rail["name"], rail["physical_name"]), ("Main 5 V", "VPLUS_5_0"))
+            self.assertEqual(document["errors"], [])
+            self.assertIn("rpm", fan)
+            self.assertTrue(document["simulated"])  # the store's session simulates
+            alarms = run("--resource", "Bench", "alarms", "--json", env_extra=env)
+            self.assertEqual(alarms.returncode, 0, alarms.stderr)
+            self.assertIn("rail_VPLUS_5_0", [a["name"] for a in json.loads(alarms.stdout)["alarms"]])
+
     def test_a_failed_value_leaves_only_its_sample_out(self):
         scenario = PINNED + "inject getFanSpeed = 0xBFFA0002\n"
         result = run("status", "--format", "prometheus", scenario=scenario)

@@ -43,7 +43,13 @@ struct Subject {
 };
 
 Subject SubjectOf(ChassisAccess& chassis, const Target& target) {
-  return {target.request.resource, target.simulated,
+  bool simulated = target.simulated;
+  try {
+    simulated = chassis.Simulating();
+  } catch (const DriverError&) {
+    // The command line's switch stands in for what the session cannot tell.
+  }
+  return {target.request.resource, simulated,
           IsVirtualChassis(chassis.Text(IdentityText::kFirmwareRevision))};
 }
 

@@ -109,6 +109,8 @@ std::pair<Reading<double>, Reading<double>> LowerUpper(Reading<double> minVoltag
                                                        Reading<double> maxVoltage,
                                                        const Reading<double>& nominal);
 
+// simulated is what the command line asked for, used only when the session
+// cannot tell whether it simulates.
 HealthReport ReadHealth(ChassisAccess& chassis, const std::string& name, bool simulated);
 
 // Every failure of the reading, in table order.

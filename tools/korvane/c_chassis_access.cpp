@@ -148,6 +148,10 @@ class CChassisAccess final : public ChassisAccess {
     return "";
   }
 
+  bool Simulating() override {
+    return Boolean({}, KORVANE_ATTRIBUTE(IVI_ATTR_SIMULATE, "whether the session simulates"));
+  }
+
   double UptimeSeconds() override {
     return Real({}, KORVANE_ATTRIBUTE(KORVANE_ATTR_SYSTEM_UPTIME, "the up time"));
   }

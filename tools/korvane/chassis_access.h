@@ -80,6 +80,8 @@ class ChassisAccess {
 
   virtual std::string Text(IdentityText which) = 0;
   virtual std::string Text(DriverText which) = 0;
+  // Whether the session simulates the chassis (the option string or the store says so).
+  virtual bool Simulating() = 0;
   virtual double UptimeSeconds() = 0;
   virtual ClockSource ReferenceClock() = 0;
 

@@ -42,7 +42,7 @@ std::pair<Reading<double>, Reading<double>> LowerUpper(Reading<double> minVoltag
 HealthReport ReadHealth(ChassisAccess& chassis, const std::string& name, bool simulated) {
   HealthReport report;
   report.chassis = name;
-  report.simulated = simulated;
+  report.simulated = Attempt([&] { return chassis.Simulating(); }).value_or(simulated);
   const auto text = [&](IdentityText which) {
     return Attempt([&] { return chassis.Text(which); });
   };

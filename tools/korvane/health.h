@@ -109,6 +109,8 @@ std::pair<Reading<double>, Reading<double>> LowerUpper(Reading<double> minVoltag
                                                        Reading<double> maxVoltage,
                                                        const Reading<double>& nominal);
 
+// simulated is what the command line asked for, used only when the session
+// cannot tell whether it simulates.
 HealthReport ReadHealth(ChassisAccess& chassis, const std::string& name, bool simulated);
 
 // Every failure of the reading, in table order.
@@ -121,15 +123,20 @@ std::vector<std::string> AlarmsSet(const HealthReport& report);
 
 const char* ClockSourceName(ClockSource source);
 
-// The health table; colour marks alarms with ANSI escapes. compact fits the
-// table into 80 columns and 24 rows, as `watch` needs on a small terminal.
+// The health table; colour marks alarms with ANSI escapes. The compact
+// layout puts the whole reading into `columns` x `rows` (80 x 24 and more), as
+// `watch` needs on a small terminal: values side by side, every line cut to
+// the width, and the errors that do not fit counted.
 struct TableStyle {
   bool colour = false;
   bool compact = false;
+  int columns = 80;
+  int rows = 24;
 };
 void WriteTable(std::ostream& out, const HealthReport& report, TableStyle style);
-// The JSON document of tools/korvane/status.schema.json.
-void WriteJson(std::ostream& out, const HealthReport& report);
+// The JSON document of tools/korvane/status.schema.json; indent < 0 writes
+// it on one line.
+void WriteJson(std::ostream& out, const HealthReport& report, int indent = 2);
 // Gauges in the Prometheus text exposition format.
 void WritePrometheus(std::ostream& out, const HealthReport& report);
 

@@ -52,7 +52,7 @@ json Items(json& owner, const ItemList<Item>& list, Write&& write) {
 
 }  // namespace
 
-void WriteJson(std::ostream& out, const HealthReport& report) {
+void WriteJson(std::ostream& out, const HealthReport& report, int indent) {
   json identity = json::object();
   Put(identity, "manufacturer", report.manufacturer);
   Put(identity, "model", report.model);
@@ -113,7 +113,7 @@ void WriteJson(std::ostream& out, const HealthReport& report) {
   if (railsOwner.contains("error")) document["voltage_rails_error"] = railsOwner["error"];
   document["alarms"] = alarms;
   document["errors"] = errors;
-  out << document.dump(2) << "\n";
+  out << document.dump(indent) << "\n";
 }
 
 }  // namespace korvane::cli

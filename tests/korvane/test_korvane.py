@@ -496,7 +496,8 @@ class Watch(unittest.TestCase):
 
     def start(self, columns, rows):
         """A shell in a fresh tmux server with a window of the given size."""
-        self.server = "korvane-test-%d" % os.getpid()
+        # A server of its own per test: one still shutting down cannot refuse the next.
+        self.server = "korvane-test-%d-%s" % (os.getpid(), self._testMethodName)
         self.tmux("new-session", "-d", "-s", "w", "-x", str(columns), "-y", str(rows),
                   "env PS1='READY$ ' bash --norc --noprofile -i")
         self.addCleanup(subprocess.run, ["tmux", "-L", self.server, "kill-server"])

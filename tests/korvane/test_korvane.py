@@ -422,6 +422,20 @@ class ConfigCheck(unittest.TestCase):
                 result = run("config", "check", path)
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertRegex(result.stdout + result.stderr, pattern)
+        # The same verdicts for scripts: (store text, exit code, members of the document)
+        for text, code, members in [
+                (STORE, 0, {"valid": True, "logical_names": [{"name": "Bench",
+                                                              "session": "BenchSession"}]}),
+                (STORE + "[Session Broken\n", 4, {"valid": False, "line": 8})]:
+            with self.subTest(json=members), tempfile.TemporaryDirectory() as scratch:
+                path = os.path.join(scratch, "store.ini")
+                with open(path, "w") as f:
+                    f.write(text)
+                result = run("config", "check", path, "--json")
+                self.assertEqual(result.returncode, code, result.stderr)
+                document = json.loads(result.stdout)
+                self.assertEqual(document["file"], path)
+                self.assertEqual({key: document[key] for key in members}, members)
         by_variable = run("config", "check", env_extra={"KORVANE_IVI_CONFIG": "/nonexistent.ini"})
         self.assertIn("No configuration store at '/nonexistent.ini'", by_variable.stderr)
 

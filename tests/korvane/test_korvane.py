@@ -270,6 +270,8 @@ def c_face_reading(scenario, options=""):
         with open(path, "w") as f:
             f.write(scenario)
         env = dict(os.environ, KORVANE_CHASSIS_SCENARIO=path)
+        if os.environ.get("KORVANE_ORACLE_PRELOAD"):  # a sanitizer build's driver module
+            env.update(LD_PRELOAD=os.environ["KORVANE_ORACLE_PRELOAD"], ASAN_OPTIONS="detect_leaks=0")
         result = subprocess.run(
             [sys.executable, os.path.join(HERE, "c_face_reading.py"), os.environ["KORVANE_LIBRARY"],
              os.environ["KORVANE_HEADER"], "PXI0::0::INSTR", options],

@@ -6,6 +6,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -133,6 +134,15 @@ class CommandLine(unittest.TestCase):
                     self.assertEqual(document["chassis"], "PXI0::0::INSTR")
                     text = run(*switches, *args, scenario=scenario).stdout.splitlines()[0]
                     self.assertEqual("(virtual chassis)" in text, is_virtual, text)
+        # watch --json: one status document a line at each refresh, until interrupted.
+        watch = subprocess.Popen([KORVANE, "--simulate", "watch", "--json", "--interval", "0.1"],
+                                 stdout=subprocess.PIPE, text=True)
+        documents = [json.loads(watch.stdout.readline()) for _ in range(2)]
+        watch.send_signal(signal.SIGINT)
+        self.assertEqual(watch.wait(timeout=60), 0)
+        watch.stdout.close()
+        self.assertEqual([d["schema"] for d in documents], ["korvane-status/1"] * 2)
+        self.assertTrue(all(d["simulated"] and "voltage_rails" in d for d in documents))
         connected = json.loads(run("--simulate", "trigger", "connect", "PXI_TRIG3", "2to1and3",
                                    "--json").stdout)["trigger_lines"]
         self.assertEqual([(l["line"], l["routing"], l["value"]) for l in connected],

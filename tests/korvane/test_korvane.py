@@ -6,6 +6,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -133,6 +134,15 @@ class CommandLine(unittest.TestCase):
                     self.assertEqual(document["chassis"], "PXI0::0::INSTR")
                     text = run(*switches, *args, scenario=scenario).stdout.splitlines()[0]
                     self.assertEqual("(virtual chassis)" in text, is_virtual, text)
+        # watch --json: one status document a line at each refresh, until interrupted.
+        watch = subprocess.Popen([KORVANE, "--simulate", "watch", "--json", "--interval", "0.1"],
+                                 stdout=subprocess.PIPE, text=True)
+        documents = [json.loads(watch.stdout.readline()) for _ in range(2)]
+        watch.send_signal(signal.SIGINT)
+        self.assertEqual(watch.wait(timeout=60), 0)
+        watch.stdout.close()
+        self.assertEqual([d["schema"] for d in documents], ["korvane-status/1"] * 2)
+        self.assertTrue(all(d["simulated"] and "voltage_rails" in d for d in documents))
         connected = json.loads(run("--simulate", "trigger", "connect", "PXI_TRIG3", "2to1and3",
                                    "--json").stdout)["trigger_lines"]
         self.assertEqual([(l["line"], l["routing"], l["value"]) for l in connected],
@@ -258,6 +268,8 @@ def c_face_reading(scenario, options=""):
         with open(path, "w") as f:
             f.write(scenario)
         env = dict(os.environ, KORVANE_CHASSIS_SCENARIO=path)
+        if os.environ.get("KORVANE_ORACLE_PRELOAD"):  # a sanitizer build's driver module
+            env.update(LD_PRELOAD=os.environ["KORVANE_ORACLE_PRELOAD"], ASAN_OPTIONS="detect_leaks=0")
         result = subprocess.run(
             [sys.executable, os.path.join(HERE, "c_face_reading.py"), os.environ["KORVANE_LIBRARY"],
              os.environ["KORVANE_HEADER"], "PXI0::0::INSTR", options],
@@ -410,6 +422,20 @@ class ConfigCheck(unittest.TestCase):
                 result = run("config", "check", path)
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertRegex(result.stdout + result.stderr, pattern)
+        # The same verdicts for scripts: (store text, exit code, members of the document)
+        for text, code, members in [
+                (STORE, 0, {"valid": True, "logical_names": [{"name": "Bench",
+                                                              "session": "BenchSession"}]}),
+                (STORE + "[Session Broken\n", 4, {"valid": False, "line": 8})]:
+            with self.subTest(json=members), tempfile.TemporaryDirectory() as scratch:
+                path = os.path.join(scratch, "store.ini")
+                with open(path, "w") as f:
+                    f.write(text)
+                result = run("config", "check", path, "--json")
+                self.assertEqual(result.returncode, code, result.stderr)
+                document = json.loads(result.stdout)
+                self.assertEqual(document["file"], path)
+                self.assertEqual({key: document[key] for key in members}, members)
         by_variable = run("config", "check", env_extra={"KORVANE_IVI_CONFIG": "/nonexistent.ini"})
         self.assertIn("No configuration store at '/nonexistent.ini'", by_variable.stderr)
 
@@ -484,7 +510,8 @@ class Watch(unittest.TestCase):
 
     def start(self, columns, rows):
         """A shell in a fresh tmux server with a window of the given size."""
-        self.server = "korvane-test-%d" % os.getpid()
+        # A server of its own per test: one still shutting down cannot refuse the next.
+        self.server = "korvane-test-%d-%s" % (os.getpid(), self._testMethodName)
         self.tmux("new-session", "-d", "-s", "w", "-x", str(columns), "-y", str(rows),
                   "env PS1='READY$ ' bash --norc --noprofile -i")
         self.addCleanup(subprocess.run, ["tmux", "-L", self.server, "kill-server"])

@@ -256,19 +256,18 @@ class CChassisAccess final : public ChassisAccess {
   }
 
   void ClearAlarm(Alarm which, const ChassisItem& rail) override {
-    const Operation operation{"clearing the " + Words(which, rail.name) + " alarm", ""};
+    const std::string what = "clearing the " + Words(which, rail.physical) + " alarm";
     switch (which) {
       case Alarm::kOverTemperature:
         return Check(vi_, Korvane_TemperatureAlarmClear(vi_),
-                     {operation.what, "Korvane_TemperatureAlarmClear"});
+                     {what, "Korvane_TemperatureAlarmClear"});
       case Alarm::kFanUnderspeed:
-        return Check(vi_, Korvane_FanAlarmClear(vi_), {operation.what, "Korvane_FanAlarmClear"});
+        return Check(vi_, Korvane_FanAlarmClear(vi_), {what, "Korvane_FanAlarmClear"});
       case Alarm::kReferenceClock:
-        return Check(vi_, Korvane_RefClkAlarmClear(vi_),
-                     {operation.what, "Korvane_RefClkAlarmClear"});
+        return Check(vi_, Korvane_RefClkAlarmClear(vi_), {what, "Korvane_RefClkAlarmClear"});
       case Alarm::kRail:
         return Check(vi_, Korvane_VoltageAlarmClear(vi_, rail.selector.c_str()),
-                     {operation.what, "Korvane_VoltageAlarmClear"});
+                     {what, "Korvane_VoltageAlarmClear"});
     }
   }
 
@@ -363,6 +362,8 @@ class CChassisAccess final : public ChassisAccess {
 
   ViSession vi_ = VI_NULL;
 };
+
+#undef KORVANE_ATTRIBUTE
 
 }  // namespace
 

@@ -131,7 +131,7 @@ void WriteFullTable(std::ostream& out, const HealthReport& report, const Marks& 
       if (const double* volts = value->get()) {
         out << Format(" %8.3f V", *volts);
       } else {
-        out << Format(" %10s", "error");
+        out << Format(" %8s  ", "error");
         if (errors.empty()) errors = mark.Error(*value->failure());
       }
     }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -80,9 +81,12 @@ std::string Text(const Reading<std::string>& reading) {
   return "<span class=\"failed\">failed</span>";
 }
 
+// Pages are made on several threads at once, and localtime shares one result.
 std::string LocalTime(double unixSeconds) {
+  static std::mutex shared;
   const std::time_t when = static_cast<std::time_t>(unixSeconds);
   char text[32];
+  const std::lock_guard lock(shared);
   std::strftime(text, sizeof text, "%H:%M:%S", std::localtime(&when));
   return text;
 }

@@ -227,7 +227,7 @@ class Scenarios(unittest.TestCase):
         failed = run("selftest", scenario=cases[-2][0])
         self.assertIn("code 17: Fan 2 stalled", failed.stdout)
         # A code the chassis has no text for still fails the self test, in its place.
-        for scenario in ["selftest = 17 42\nselftest-text 17 = Fan 2 stalled\n", "selftest = 42\n"]:
+        for scenario in ["selftest = 42 17\nselftest-text 17 = Fan 2 stalled\n", "selftest = 42\n"]:
             with self.subTest(scenario=scenario):
                 result = run("selftest", "--json", scenario=scenario)
                 self.assertEqual(result.returncode, 3, result.stderr)

@@ -214,6 +214,15 @@ class Scenarios(unittest.TestCase):
                     self.assertRegex(result.stderr, r"^korvane: .+ failed \(0x[0-9A-F]{8}\): ")
         failed = run("selftest", scenario=cases[-2][0])
         self.assertIn("code 17: Fan 2 stalled", failed.stdout)
+        # A code the chassis has no text for still fails the self test, in its place.
+        for scenario in ["selftest = 42 17\nselftest-text 17 = Fan 2 stalled\n", "selftest = 42\n"]:
+            with self.subTest(scenario=scenario):
+                result = run("selftest", "--json", scenario=scenario)
+                self.assertEqual(result.returncode, 3, result.stderr)
+                document = json.loads(result.stdout)
+                self.assertFalse(document["passed"])
+                codes = scenario.splitlines()[0].split("=")[1].split()
+                self.assertEqual(len(document["errors"]), len(codes))
 
 
     def test_scenario_settings_reach_the_readings(self):

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,8 +64,11 @@ struct ChassisItem {
   std::string selector;  // "Fan!!FAN1"
 };
 
+// One code the self test reported. A code the chassis has no text for is
+// still a failure of the self test: its query fails, which consumes the entry,
+// so such an entry keeps the driver's message and has no code.
 struct SelfTestEntry {
-  int32_t code;
+  std::optional<int32_t> code;
   std::string message;
 };
 

@@ -278,7 +278,8 @@ int SelfTest(const Target& target, Output output) {
   if (output == Output::kJson) {
     json errors = json::array();
     for (const auto& error : outcome.errors)
-      errors.push_back({{"code", error.code}, {"message", error.message}});
+      errors.push_back(
+          {{"code", error.code ? json(*error.code) : json(nullptr)}, {"message", error.message}});
     json document = subject.Json();
     document["passed"] = outcome.result == 0;
     document["result"] = outcome.result;
@@ -288,8 +289,13 @@ int SelfTest(const Target& target, Output output) {
   } else {
     std::printf("Self test of %s: %s (result %d: %s)\n", subject.Words().c_str(),
                 outcome.result == 0 ? "passed" : "FAILED", outcome.result, outcome.message.c_str());
-    for (const auto& error : outcome.errors)
-      std::printf("  code %d: %s\n", error.code, error.message.c_str());
+    for (const auto& error : outcome.errors) {
+      if (error.code) {
+        std::printf("  code %d: %s\n", *error.code, error.message.c_str());
+      } else {
+        std::printf("  %s\n", error.message.c_str());
+      }
+    }
   }
   return outcome.result == 0 ? kExitOk : kExitAlarm;
 }

@@ -92,6 +92,16 @@ if(TARGET korvane)
   install(FILES ${PROJECT_SOURCE_DIR}/tools/korvane/trace.xslt
     ${PROJECT_SOURCE_DIR}/tools/korvane/status.schema.json
     DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane COMPONENT programs)
+  # Monitoring: Prometheus alert rules, a Grafana dashboard and systemd units
+  # for `korvane serve` and the textfile mode.
+  set(korvane_monitoring ${PROJECT_SOURCE_DIR}/tools/korvane/monitoring)
+  install(FILES ${korvane_monitoring}/korvane-alerts.yml ${korvane_monitoring}/korvane-dashboard.json
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane COMPONENT programs)
+  if(NOT WIN32)
+    install(FILES ${korvane_monitoring}/korvane-exporter.service
+      ${korvane_monitoring}/korvane-textfile.service ${korvane_monitoring}/korvane-textfile.timer
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane/systemd COMPONENT programs)
+  endif()
 endif()
 
 if(TARGET korvane_cli_docs)

@@ -10,7 +10,7 @@ build=${KORVANE_BUILD_ROOT:-$root/build}/run
 # mingw-w64-tools and libwine-dev: the IDL compiler and the Windows IDL files
 # that make the type library the driver embeds, on Linux too.
 bash "$root/tools/install-packages.sh" cmake ninja-build g++ libcli11-dev nlohmann-json3-dev \
-  libxslt1-dev mingw-w64-tools libwine-dev
+  libxslt1-dev libcpp-httplib-dev mingw-w64-tools libwine-dev
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DKORVANE_BUILD_TESTS=OFF -DKORVANE_BUILD_BENCH=OFF >/dev/null

@@ -5,6 +5,8 @@ Usage: test_korvane.py KORVANE SCHEMA ARTEFACT_DIR [unittest arguments]
 import json
 import os
 import re
+import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -12,6 +14,7 @@ import time
 import unittest
 
 KORVANE, SCHEMA, ARTEFACTS = sys.argv[1:4]
+HERE = os.path.dirname(os.path.abspath(__file__))
 MODES = {"simulated": ["--simulate"], "virtual chassis": []}
 ROUTE_NAMES = ["IsolateAll", "1To2", "1To2To3", "2To1", "2To3", "2To1And3", "3To2", "3To2To1"]
 
@@ -45,12 +48,29 @@ class CommandLine(unittest.TestCase):
             (["alarms", "silence"], 2, "stderr", "silence"),
             (["--options", "Simulate=maybe", "status"], 1, "stderr",
              "The maybe value in the option string is unknown."),
+            (["stat"], 2, "stderr", "korvane: unknown subcommand 'stat'; did you mean 'status'?"),
+            (["--resource", "stat", "--simulate", "trigger", "shw"], 2, "stderr",
+             "did you mean 'trigger show'?"),
+            (["--simulate", "frobnicate"], 2, "stderr", "the subcommands are status, watch"),
+            (["watch", "--interval", "nan"], 2, "stderr", "'nan' is no number of seconds"),
+            (["watch", "--interval", "-inf"], 2, "stderr", "'-inf' is no number of seconds"),
+            (["--bogus", "status"], 2, "stderr", "--bogus"),
+            (["--options", "Simlate=true, DriverSetup=Foo=1", "--simulate", "identity"], 0,
+             "stderr", "warning: --options names 'Simlate'"),
         ]
         for args, code, stream, text in cases:
             with self.subTest(args=args):
                 result = run(*args)
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertIn(text, getattr(result, stream))
+                # Every message korvane writes says who wrote it.
+                for line in result.stderr.splitlines():
+                    self.assertRegex(line, "^korvane: ")
+        warning = run("--options", "Simlate=true", "--simulate", "identity").stderr
+        for name in ["Cache", "InterchangeCheck", "QueryInstrStatus", "RangeCheck",
+                     "RecordCoercions", "Simulate"]:
+            self.assertIn(name, warning)
+        self.assertEqual(run("--options", "simulate=true, CACHE=false", "identity").stderr, "")
         help_text = run("--help").stdout
         for command in ["status", "watch", "trigger", "alarms", "selftest", "identity", "config",
                         "trace"]:
@@ -67,8 +87,8 @@ class CommandLine(unittest.TestCase):
              r"^  PXI_TRIG3  KorvaneTrigBus2To1And3 "),
             (["trigger", "reset", "3"], r"^  PXI_TRIG3  KorvaneTrigBusIsolateAll "),
             (["trigger", "reset", "--default"], r"PXI_TRIG7"),
-            (["alarms", "clear"], r"after clearing(.|\n)*rail VMINUS_12_0 +clear"),
-            (["selftest"], r"Self test: passed"),
+            (["alarms", "clear"], r"after clearing(.|\n)*rail_VMINUS_12_0 +clear"),
+            (["selftest"], r"Self test of \S+ \(simulated\)|Self test of \S+: passed"),
         ]
         for mode, switches in MODES.items():
             for args, pattern in cases:
@@ -77,6 +97,63 @@ class CommandLine(unittest.TestCase):
                     result = run(*args, *switches)
                     self.assertEqual(result.returncode, 0, result.stderr)
                     self.assertRegex(result.stdout, re.compile(pattern, re.M))
+
+    def test_each_subcommand_has_its_own_help(self):
+        for command in [["status"], ["watch"], ["trigger"], ["trigger", "show"],
+                        ["trigger", "connect"], ["trigger", "reset"], ["alarms"], ["selftest"],
+                        ["identity"], ["config"], ["config", "check"], ["trace", "report"]]:
+            with self.subTest(command=command):
+                result = run(*command, "--help")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertIn("Usage: korvane %s " % " ".join(command), result.stdout)
+                # Its own examples, none of the program's footer, no parser internals.
+                examples = re.findall(r"^  korvane .*$", result.stdout, re.M)
+                self.assertTrue(examples)
+                for example in examples:
+                    self.assertIn(" %s " % command[-1], example + " ")
+                self.assertNotIn("Exit codes:", result.stdout)
+                self.assertNotRegex(result.stdout, r"->|ENUM|\{\d")
+
+    def test_json_of_every_subcommand_marks_the_chassis(self):
+        # (arguments, member of the document that must be there)
+        commands = [(["status"], "voltage_rails"), (["trigger", "show"], "trigger_lines"),
+                    (["trigger", "connect", "3", "2To1And3"], "trigger_lines"),
+                    (["trigger", "reset"], "trigger_lines"), (["alarms"], "alarms"),
+                    (["alarms", "clear"], "alarms"), (["selftest"], "errors"),
+                    (["identity"], "driver")]
+        virtual = "firmware = 2.1.7 (virtual chassis)\n"
+        for args, member in commands:
+            for switches, scenario, is_virtual in [(["--simulate"], None, False),
+                                                   ([], virtual, True)]:
+                with self.subTest(args=args, virtual=is_virtual):
+                    result = run(*switches, *args, "--json", scenario=scenario)
+                    self.assertEqual(result.returncode, 0, result.stderr)
+                    document = json.loads(result.stdout)
+                    self.assertIn(member, document)
+                    self.assertEqual(document["virtual_chassis"], is_virtual)
+                    self.assertEqual(document["chassis"], "PXI0::0::INSTR")
+                    text = run(*switches, *args, scenario=scenario).stdout.splitlines()[0]
+                    self.assertEqual("(virtual chassis)" in text, is_virtual, text)
+        # watch --json: one status document a line at each refresh, until interrupted.
+        watch = subprocess.Popen([KORVANE, "--simulate", "watch", "--json", "--interval", "0.1"],
+                                 stdout=subprocess.PIPE, text=True)
+        documents = [json.loads(watch.stdout.readline()) for _ in range(2)]
+        watch.send_signal(signal.SIGINT)
+        self.assertEqual(watch.wait(timeout=60), 0)
+        watch.stdout.close()
+        self.assertEqual([d["schema"] for d in documents], ["korvane-status/1"] * 2)
+        self.assertTrue(all(d["simulated"] and "voltage_rails" in d for d in documents))
+        connected = json.loads(run("--simulate", "trigger", "connect", "PXI_TRIG3", "2to1and3",
+                                   "--json").stdout)["trigger_lines"]
+        self.assertEqual([(l["line"], l["routing"], l["value"]) for l in connected],
+                         [(3, "KorvaneTrigBus2To1And3", 5)])
+        identity = json.loads(run("--simulate", "identity", "--json").stdout)
+        self.assertEqual(sorted(identity["driver"]),
+                         ["description", "identifier", "revision", "vendor"])
+        self.assertTrue(all(identity["driver"].values()))
+        alarms = json.loads(run("alarms", "--json", scenario=HOT).stdout)["alarms"]
+        self.assertEqual([a["name"] for a in alarms if a["set"]],
+                         json.loads(run("status", "--json", scenario=HOT).stdout)["alarms"])
 
     def test_route_names_follow_the_driver_enumeration(self):
         # The driver sees the enumeration's value (traced) for each name.
@@ -102,25 +179,13 @@ class Formats(unittest.TestCase):
         for name, args, scenario, alarms in [
                 ("simulated", ["--simulate"], None, []),
                 ("quiet chassis", [], None, []),
-                ("hot chassis", [], HOT, ["over-temperature", "fan underspeed",
-                                          "reference clock", "rail VPLUS_5_0"])]:
+                ("hot chassis", [], HOT, ["over_temperature", "fan_underspeed",
+                                          "reference_clock", "rail_VPLUS_5_0"])]:
             with self.subTest(name):
                 result = run(*args, "status", "--json", scenario=scenario)
                 document = json.loads(result.stdout)
                 jsonschema.validate(document, schema)
                 self.assertEqual(document["alarms"], alarms)
-
-    def test_prometheus_passes_promtool(self):
-        for name, scenario in [("quiet chassis", None), ("hot chassis", "temperature 3 = 85\n")]:
-            with self.subTest(name):
-                result = run("status", "--format", "prometheus", scenario=scenario)
-                self.assertEqual(result.returncode, 0, result.stderr)
-                check = subprocess.run(["promtool", "check", "metrics"], input=result.stdout,
-                                       capture_output=True, text=True)
-                self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
-                alarm = re.search(r'^korvane_alarm\{chassis="PXI0::0::INSTR",'
-                                  r'alarm="over_temperature"\} (\d)$', result.stdout, re.M)
-                self.assertEqual(alarm.group(1), "1" if scenario else "0")
 
 
 class Scenarios(unittest.TestCase):
@@ -128,10 +193,10 @@ class Scenarios(unittest.TestCase):
         # (scenario, arguments, exit code, text on stderr)
         cases = [
             ("", ["status", "--check"], 0, ""),
-            ("temperature 3 = 85.5\n", ["status", "--check"], 3, "alarm set: over-temperature"),
-            ("fan 1 = 10\n", ["status", "--check"], 3, "alarm set: fan underspeed"),
-            ("rail VMINUS_12_0 = -13\n", ["status", "--check"], 3, "alarm set: rail VMINUS_12_0"),
-            ("alarm reference-clock = set\n", ["status", "--check"], 3, "reference clock"),
+            ("temperature 3 = 85.5\n", ["status", "--check"], 3, "alarm set: over_temperature"),
+            ("fan 1 = 10\n", ["status", "--check"], 3, "alarm set: fan_underspeed"),
+            ("rail VMINUS_12_0 = -13\n", ["status", "--check"], 3, "alarm set: rail_VMINUS_12_0"),
+            ("alarm reference-clock = set\n", ["status", "--check"], 3, "reference_clock"),
             ("temperature 3 = 85.5\n", ["status"], 0, ""),
             ("inject getTemperatureSensorValue = 0xBFFA0001\n", ["status"], 1,
              "Unknown physical repeated capability selector"),
@@ -146,9 +211,18 @@ class Scenarios(unittest.TestCase):
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertIn(text, result.stderr)
                 if code == 1:
-                    self.assertRegex(result.stderr, r"^korvane: \S+ failed \(0x[0-9A-F]{8}\): ")
+                    self.assertRegex(result.stderr, r"^korvane: .+ failed \(0x[0-9A-F]{8}\): ")
         failed = run("selftest", scenario=cases[-2][0])
         self.assertIn("code 17: Fan 2 stalled", failed.stdout)
+        # A code the chassis has no text for still fails the self test, in its place.
+        for scenario in ["selftest = 42 17\nselftest-text 17 = Fan 2 stalled\n", "selftest = 42\n"]:
+            with self.subTest(scenario=scenario):
+                result = run("selftest", "--json", scenario=scenario)
+                self.assertEqual(result.returncode, 3, result.stderr)
+                document = json.loads(result.stdout)
+                self.assertFalse(document["passed"])
+                codes = scenario.splitlines()[0].split("=")[1].split()
+                self.assertEqual(len(document["errors"]), len(codes))
 
 
     def test_scenario_settings_reach_the_readings(self):
@@ -177,6 +251,155 @@ class Scenarios(unittest.TestCase):
                 self.assertEqual(document, value)
         self.assertIn("scenario.txt:2: unknown setting 'bogus'",
                       run("identity", scenario=cases[-1][0]).stderr)
+
+# Every value that drifts on a running chassis pinned, each to a different number, so that
+# two processes read the same values and a value shown in another's place cannot pass.
+PINNED = "".join(["uptime = 90061\nfrozen = true\n",
+                  *("temperature %d = %.2f\n" % (n, 20 + 3.25 * n) for n in range(1, 9)),
+                  *("fan %d = %d\n" % (n, 1900 + 137 * n) for n in range(1, 4)),
+                  "rail VPLUS_3_3 = 3.31\nrail VPLUS_5_0 = 5.02\n",
+                  "rail VPLUS_12_0 = 12.03\nrail VMINUS_12_0 = -12.04\n"])
+# The chassis operations behind the values of a reading.
+READ_OPERATIONS = ["getTemperatureSensorValue", "getFanSpeed", "getSupplyRailVoltage",
+                   "getVoltageHiLowAlarmThreshold", "getAlarmCondition", "getTimeSinceBoot",
+                   "getPCIeLinkTopology", "getOverTempAlarmThreshold",
+                   "getFanUnderspeedAlarmThreshold", "getChassisReferenceClockSource",
+                   "getFanAutoControlEnabled", "getChassisThermostatSetpoint"]
+# Members of the document that are no reading of the chassis.
+NOT_READ = {"schema", "chassis", "simulated", "virtual_chassis", "alarms", "errors", "error",
+            "physical_name"}
+
+
+def c_face_reading(scenario, options=""):
+    """What the driver's C face reads for the scenario: {path: [value|error, v]}."""
+    with tempfile.TemporaryDirectory() as scratch:
+        path = os.path.join(scratch, "scenario.txt")
+        with open(path, "w") as f:
+            f.write(scenario)
+        env = dict(os.environ, KORVANE_CHASSIS_SCENARIO=path)
+        if os.environ.get("KORVANE_ORACLE_PRELOAD"):  # a sanitizer build's driver module
+            env.update(LD_PRELOAD=os.environ["KORVANE_ORACLE_PRELOAD"], ASAN_OPTIONS="detect_leaks=0")
+        result = subprocess.run(
+            [sys.executable, os.path.join(HERE, "c_face_reading.py"), os.environ["KORVANE_LIBRARY"],
+             os.environ["KORVANE_HEADER"], "PXI0::0::INSTR", options],
+            capture_output=True, text=True, env=env, cwd=scratch, timeout=60, check=True)
+        return json.loads(result.stdout)
+
+
+def leaves(document, prefix=""):
+    """The readings of a status document: {path: value}, without the members of NOT_READ."""
+    found = {}
+    items = document.items() if isinstance(document, dict) else enumerate(document)
+    for key, value in items:
+        if key in NOT_READ and prefix == "" or key in ("error", "physical_name"):
+            continue
+        if isinstance(value, (dict, list)):
+            found.update(leaves(value, "%s%s/" % (prefix, key)))
+        else:
+            found[prefix + str(key)] = value
+    return found
+
+
+def table_rows(table, names):
+    """The table's line of each named item."""
+    return {name: re.search(r"^  %s .*$" % re.escape(name), table, re.M).group(0)
+            for name in names}
+
+
+class Readings(unittest.TestCase):
+    """status reads each value on its own: with one chassis operation failing, every other value
+    is shown, and each shown value is the one the driver's C face reads."""
+
+    def test_every_output_holds_what_the_driver_reads(self):
+        import jsonschema
+        with open(SCHEMA) as f:
+            schema = json.load(f)
+        # A simulated session never reaches the chassis, so only the virtual one fails.
+        cases = [("simulated", ["--simulate"], "Simulate=true", None),
+                 *(("virtual chassis", [], "", failing) for failing in [None, *READ_OPERATIONS])]
+        for mode, switches, options, failing in cases:
+            scenario = PINNED + ("inject %s = 0xBFFA0002\n" % failing if failing else "")
+            with self.subTest(mode=mode, failing=failing):
+                truth = c_face_reading(scenario, options)
+                failed = {path: v for path, (kind, v) in truth.items() if kind == "error"}
+                self.assertEqual(bool(failed), bool(failing))
+                result = run(*switches, "status", "--json", scenario=scenario)
+                self.assertEqual(result.returncode, 1 if failed else 0, result.stderr)
+                document = json.loads(result.stdout)
+                jsonschema.validate(document, schema)
+                self.assertEqual(leaves(document), {path: v for path, (kind, v)
+                                                    in truth.items() if kind == "value"})
+                # Each failure is on the object that lacks the value, and in "errors".
+                for path, status in failed.items():
+                    owner = document
+                    for key in path.split("/")[:-1]:
+                        owner = owner[int(key) if key.isdigit() else key]
+                    if owner is not document:
+                        self.assertEqual(owner["error"]["status"], status, path)
+                self.assertEqual(sorted(e["status"] for e in document["errors"]),
+                                 sorted(failed.values()))
+                self.assert_table_shows(run(*switches, "status", scenario=scenario), document)
+
+    def assert_table_shows(self, result, document):
+        """Every item of the table carries its value, or "error" beside it."""
+        self.assertEqual(result.returncode, 1 if document["errors"] else 0)
+        sensors = document["temperature"]["sensors"]
+        rows = table_rows(result.stdout, [s["name"] for s in sensors])
+        for sensor in sensors:
+            expected = "%.1f C" % sensor["celsius"] if "celsius" in sensor else "error: reading"
+            self.assertIn(expected, rows[sensor["name"]])
+        for rail in document["voltage_rails"]:
+            row = table_rows(result.stdout, [rail["name"]])[rail["name"]]
+            if "lower_volts" in rail:
+                # Lower is the smaller number, in the table and in the JSON.
+                lower, upper = re.findall(r"(-?\d+\.\d+) V", row)[-2:]
+                self.assertEqual((float(lower), float(upper)),
+                                 (rail["lower_volts"], rail["upper_volts"]))
+                self.assertLessEqual(rail["lower_volts"], rail["upper_volts"])
+            self.assertEqual("error" in row, "error" in rail, row)
+        for error in document["errors"]:
+            self.assertIn("korvane: " + error["message"], result.stderr)
+            self.assertRegex(error["message"], r"^reading .+ failed \(0x[0-9A-F]{8}\): ")
+
+    def test_display_names_from_the_store_never_break_a_reading(self):
+        # Names with blanks are no selectors; the store gives them to a fan and a rail.
+        store = STORE.replace("[Session BenchSession]", """[SoftwareModule Korvane]
+Name Fan!!FAN1 = Front fan
+Name VoltageRail!!VPLUS_5_0 = Main 5 V
+[Session BenchSession]
+SoftwareModule = Korvane""") + "[Session BenchSession / Configurable Initial Settings]\n"
+        bin_dir = os.path.dirname(KORVANE)
+        with tempfile.TemporaryDirectory() as scratch:
+            path, registry = os.path.join(scratch, "store.ini"), os.path.join(scratch, "registry")
+            with open(path, "w") as f:
+                f.write(store + "String Model = Q7730A\n")
+            env = {"KORVANE_IVI_CONFIG": path, "KORVANE_REGISTRY": registry}
+            subprocess.run([os.path.join(bin_dir, "korvane-regsvr"), "/s",
+                            os.path.join(bin_dir, "libIviConfigServer.so")],
+                           env=dict(os.environ, **env), check=True)
+            result = run("--resource", "Bench", "status", "--json", env_extra=env)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            document = json.loads(result.stdout)
+            fan, rail = document["fans"]["fans"][0], document["voltage_rails"][1]
+            self.assertEqual((fan["name"], fan["physical_name"]), ("Front fan", "FAN1"))
+            self.assertEqual((rail["name"], rail["physical_name"]), ("Main 5 V", "VPLUS_5_0"))
+            self.assertEqual(document["errors"], [])
+            self.assertIn("rpm", fan)
+            self.assertTrue(document["simulated"])  # the store's session simulates
+            alarms = run("--resource", "Bench", "alarms", "--json", env_extra=env)
+            self.assertEqual(alarms.returncode, 0, alarms.stderr)
+            self.assertIn("rail_VPLUS_5_0", [a["name"] for a in json.loads(alarms.stdout)["alarms"]])
+
+    def test_a_failed_value_leaves_only_its_sample_out(self):
+        scenario = PINNED + "inject getFanSpeed = 0xBFFA0002\n"
+        result = run("status", "--format", "prometheus", scenario=scenario)
+        self.assertEqual(result.returncode, 1)
+        check = subprocess.run(["promtool", "check", "metrics"], input=result.stdout,
+                               capture_output=True, text=True)
+        self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+        self.assertNotIn("korvane_fan_speed_rpm{", result.stdout)
+        self.assertEqual(len(re.findall(r"^korvane_temperature_celsius\{", result.stdout, re.M)), 8)
+
 
 STORE = """[HardwareAsset Bench chassis]
 IOResourceDescriptor = PXI0::34-0.0::INSTR
@@ -208,6 +431,20 @@ class ConfigCheck(unittest.TestCase):
                 result = run("config", "check", path)
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertRegex(result.stdout + result.stderr, pattern)
+        # The same verdicts for scripts: (store text, exit code, members of the document)
+        for text, code, members in [
+                (STORE, 0, {"valid": True, "logical_names": [{"name": "Bench",
+                                                              "session": "BenchSession"}]}),
+                (STORE + "[Session Broken\n", 4, {"valid": False, "line": 8})]:
+            with self.subTest(json=members), tempfile.TemporaryDirectory() as scratch:
+                path = os.path.join(scratch, "store.ini")
+                with open(path, "w") as f:
+                    f.write(text)
+                result = run("config", "check", path, "--json")
+                self.assertEqual(result.returncode, code, result.stderr)
+                document = json.loads(result.stdout)
+                self.assertEqual(document["file"], path)
+                self.assertEqual({key: document[key] for key in members}, members)
         by_variable = run("config", "check", env_extra={"KORVANE_IVI_CONFIG": "/nonexistent.ini"})
         self.assertIn("No configuration store at '/nonexistent.ini'", by_variable.stderr)
 
@@ -280,13 +517,14 @@ class TraceReport(unittest.TestCase):
         # Failures first: their list links to the failed row, which holds the IVI-C status the
         # C client was given, and the item its get_Item named.
         self.assertLess(dom.index('id="failures"'), dom.index('id="summary"'))
-        self.assertIn('<span id="failure-count">1</span>', dom)
+        # status reads on past a failure: each of the three fans fails once.
+        self.assertIn('<span id="failure-count">3</span>', dom)
         failed = [row for row in call_rows(dom) if row[1] == "failed"]
-        self.assertEqual(len(failed), 1)
-        number, _, row = failed[0]
-        self.assertIn('<a href="#call-%d">' % number, dom[:dom.index('id="summary"')])
-        self.assertIn('<td class="item">FAN', row)
-        self.assertIn(re.search(r"IVI-C 0x([0-9A-F]{8})", row).group(1), c_statuses)
+        self.assertEqual(len(failed), 3)
+        for number, _, row in failed:
+            self.assertIn('<a href="#call-%d">' % number, dom[:dom.index('id="summary"')])
+            self.assertRegex(row, r'<td class="item">(Fan!!)?FAN')
+            self.assertIn(re.search(r"IVI-C 0x([0-9A-F]{8})", row).group(1), c_statuses)
         self.assertRegex(dom, r'<tr class="member failed"><td>IKorvaneFan\.get_RPM</td>')
         # Every call is a row, but a size query folded into the read after it.
         rows = call_rows(dom)
@@ -318,7 +556,7 @@ class TraceReport(unittest.TestCase):
         states = [state for _, state, _ in call_rows(cut_page)]
         self.assertEqual(states[-1], "unfinished")
         self.assertEqual(states.count("unfinished"), 1)
-        self.assertEqual(states.count("failed"), 1)
+        self.assertEqual(states.count("failed"), 1)  # the cut follows the first failure
         self.assertIn('<span id="call-count">%d</span>' % text[:cut_at].count("<Method "),
                       cut_page)
 
@@ -461,12 +699,76 @@ class Watch(unittest.TestCase):
             time.sleep(0.1)
         self.fail("the screen never showed %s:\n%s" % (what, screen))
 
-    def test_refreshes_and_ctrl_c_restores_the_terminal(self):
-        self.server = "korvane-test-%d" % os.getpid()
-        scratch = tempfile.mkdtemp()
-        self.tmux("new-session", "-d", "-s", "w", "-x", "120", "-y", "60",
+    def start(self, columns, rows):
+        """A shell in a fresh tmux server with a window of the given size."""
+        # A server of its own per test: one still shutting down cannot refuse the next.
+        self.server = "korvane-test-%d-%s" % (os.getpid(), self._testMethodName)
+        self.tmux("new-session", "-d", "-s", "w", "-x", str(columns), "-y", str(rows),
                   "env PS1='READY$ ' bash --norc --noprofile -i")
         self.addCleanup(subprocess.run, ["tmux", "-L", self.server, "kill-server"])
+        scratch = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, scratch)
+        return scratch
+
+    def refreshes(self, screen):
+        found = re.search(r"refresh (\d+) at", screen)
+        return int(found.group(1)) if found else 0
+
+    def wait_for_refresh(self, condition, what):
+        """A screen that satisfies condition, then a later refresh that still does."""
+        first = self.wait_for(lambda s: self.refreshes(s) and condition(s), what)
+        return self.wait_for(lambda s: self.refreshes(s) > self.refreshes(first) and
+                             condition(s), what + " on a later refresh")
+
+    def test_a_small_terminal_gets_every_value_in_80_by_24(self):
+        scratch = self.start(80, 24)
+        scenario = os.path.join(scratch, "pinned.txt")
+        with open(scenario, "w") as f:
+            f.write(PINNED)
+        self.tmux("send-keys", "-t", "w", "KORVANE_CHASSIS_SCENARIO=%s %s watch --interval 0.2"
+                  % (scenario, KORVANE), "Enter")
+        screen = self.wait_for_refresh(lambda s: "VMINUS_12_0" in s, "the rails")
+        document = json.loads(run("status", "--json", scenario=PINNED).stdout)
+        lines = screen.splitlines()
+        # Nothing scrolled away: the header is the top line, the serial number beside the model.
+        self.assertRegex(lines[0], r"^Every 0.2 s, refresh \d+")
+        self.assertIn("serial " + document["identity"]["serial_number"], screen)
+        for sensor in document["temperature"]["sensors"]:
+            self.assertRegex(screen, r"%s +%.1f\b" % (sensor["name"], sensor["celsius"]))
+        for fan in document["fans"]["fans"]:
+            self.assertRegex(screen, r"%s +%d\b" % (fan["name"], fan["rpm"]))
+        for rail in document["voltage_rails"]:
+            self.assertRegex(screen, r"%s +%.3f V +%.3f V +%.3f V  ok" % (
+                rail["name"], rail["volts"], rail["lower_volts"], rail["upper_volts"]))
+        self.tmux("send-keys", "-t", "w", "C-c")
+        self.wait_for(lambda s: s.rstrip().endswith("READY$"), "the prompt")
+
+    def test_rides_out_failures_and_recovers(self):
+        scratch = self.start(80, 24)
+        scenario, folder = os.path.join(scratch, "fan.txt"), os.path.join(scratch, "traces")
+        with open(scenario, "w") as f:
+            f.write("inject getFanSpeed = 0xBFFA0002\n")
+        # The session cannot open while the trace file's folder is missing.
+        self.tmux("send-keys", "-t", "w", "KORVANE_CHASSIS_SCENARIO=%s %s --trace %s watch "
+                  "--interval 0.2; echo exit=$?" % (scenario, KORVANE,
+                                                    os.path.join(folder, "watch.xml")), "Enter")
+        unwrapped = lambda s: "".join(s.splitlines())
+        self.wait_for_refresh(lambda s: "korvane: opening a session on 'PXI0::0::INSTR' failed"
+                              in unwrapped(s) and "Cannot create the trace file" in unwrapped(s),
+                              "the failed open")
+        os.mkdir(folder)
+        # Open now; the fans fail and every other value is shown, refresh after refresh.
+        screen = self.wait_for_refresh(lambda s: "Rails" in s, "the reading")
+        self.assertNotIn("opening a session", screen)
+        self.assertRegex(screen, r"FAN1 error +FAN2 error +FAN3 error")
+        self.assertIn("error: reading the speed of fan FAN1 failed (0xBFFA4003)", screen)
+        self.assertRegex(screen, r"TS8 +\d+\.\d")
+        self.assertRegex(screen, r"VMINUS_12_0 +-\d+\.\d{3} V")
+        self.tmux("send-keys", "-t", "w", "C-c")
+        self.wait_for(lambda s: "exit=0" in s, "watch ending with exit status 0")
+
+    def test_refreshes_and_ctrl_c_restores_the_terminal(self):
+        scratch = self.start(120, 60)
         before, after = os.path.join(scratch, "before"), os.path.join(scratch, "after")
         self.tmux("send-keys", "-t", "w",
                   "stty -g > %s; %s watch --interval 0.2" % (before, KORVANE), "Enter")

@@ -4,10 +4,18 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace korvane::cli {
 
 bool IsTerminal(std::FILE* stream);
+
+struct TerminalSize {
+  int columns;
+  int rows;
+};
+// The size of the terminal a stream writes to; nothing when it is none.
+std::optional<TerminalSize> SizeOf(std::FILE* stream);
 
 // While it lives: the alternate screen, a hidden cursor and no echo of keys
 // typed; all restored as they were when it ends, also after Ctrl-C.

@@ -1,3 +1,4 @@
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -7,6 +8,13 @@ namespace korvane::cli {
 
 bool IsTerminal(std::FILE* stream) {
   return isatty(fileno(stream)) != 0;
+}
+
+std::optional<TerminalSize> SizeOf(std::FILE* stream) {
+  winsize size{};
+  if (ioctl(fileno(stream), TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0)
+    return std::nullopt;
+  return TerminalSize{size.ws_col, size.ws_row};
 }
 
 struct FullScreen::Saved {

@@ -17,6 +17,14 @@ bool IsTerminal(std::FILE* stream) {
          SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
+std::optional<TerminalSize> SizeOf(std::FILE* stream) {
+  HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(console, &info)) return std::nullopt;
+  return TerminalSize{info.srWindow.Right - info.srWindow.Left + 1,
+                      info.srWindow.Bottom - info.srWindow.Top + 1};
+}
+
 // The console keeps its own modes; only the screen and the cursor change.
 struct FullScreen::Saved {};
 

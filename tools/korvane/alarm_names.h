@@ -1,0 +1,51 @@
+// The chassis's alarms and the one machine spelling of each ("over_temperature",
+// "fan_underspeed", "reference_clock", "rail_<NAME>"), used by every output
+// that names an alarm for a program: JSON, Prometheus labels, scenario files.
+// Plain data without dependencies, so that any part of the project can use it.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace korvane::cli {
+
+// The chassis-wide alarms; a rail alarm names its rail.
+enum class Alarm { kOverTemperature, kFanUnderspeed, kReferenceClock, kRail };
+
+struct AlarmName {
+  Alarm alarm;
+  std::string_view machine;  // "fan_underspeed"; a rail's alarm adds its rail
+  std::string_view words;    // "fan underspeed", for people
+};
+
+inline constexpr std::array<AlarmName, 4> kAlarmNames{{
+    {Alarm::kOverTemperature, "over_temperature", "over-temperature"},
+    {Alarm::kFanUnderspeed, "fan_underspeed", "fan underspeed"},
+    {Alarm::kReferenceClock, "reference_clock", "reference clock"},
+    {Alarm::kRail, "rail_", "rail "},
+}};
+static_assert(kAlarmNames[static_cast<std::size_t>(Alarm::kRail)].alarm == Alarm::kRail &&
+                  kAlarmNames[static_cast<std::size_t>(Alarm::kFanUnderspeed)].alarm ==
+                      Alarm::kFanUnderspeed,
+              "kAlarmNames is indexed by Alarm");
+
+inline constexpr const AlarmName& NameOf(Alarm alarm) {
+  return kAlarmNames[static_cast<std::size_t>(alarm)];
+}
+
+// "fan_underspeed"; for a rail "rail_VPLUS_5_0".
+inline std::string MachineName(Alarm alarm, std::string_view rail = {}) {
+  std::string name(NameOf(alarm).machine);
+  if (alarm == Alarm::kRail) name += rail;
+  return name;
+}
+
+// "fan underspeed"; for a rail "rail VPLUS_5_0".
+inline std::string Words(Alarm alarm, std::string_view rail = {}) {
+  std::string name(NameOf(alarm).words);
+  if (alarm == Alarm::kRail) name += rail;
+  return name;
+}
+
+}  // namespace korvane::cli

@@ -136,6 +136,42 @@ void Repaint(const std::string& screen) {
   std::fputs((text + "\x1b[J").c_str(), stdout);
 }
 
+// Opens the session when it is not open; an empty text, or the failure in words.
+std::string OpenIfClosed(std::unique_ptr<ChassisAccess>& chassis, const Target& target,
+                         double intervalSeconds) {
+  if (chassis) return "";
+  try {
+    chassis = OpenChassis(target.request);
+    return "";
+  } catch (const DriverError& error) {
+    std::ostringstream text;
+    text << "korvane: " << Describe(error) << "; trying again in " << intervalSeconds << " s";
+    return text.str();
+  }
+}
+
+// One refresh of `watch --json`: the reading on one line, or why there is none on stderr.
+void WriteJsonLine(ChassisAccess* chassis, const Target& target, const std::string& failedOpen) {
+  if (chassis == nullptr) {
+    std::fprintf(stderr, "%s\n", failedOpen.c_str());
+    return;
+  }
+  WriteJson(std::cout, ReadHealth(*chassis, target.request.resource, target.simulated), -1);
+  std::cout.flush();
+}
+
+// One refresh of `watch`: the header and the reading (on a terminal in the
+// layout that fits it), or why the session is not open.
+std::string RefreshText(const std::string& header, ChassisAccess* chassis, const Target& target,
+                        const std::string& failedOpen, bool terminal) {
+  if (chassis == nullptr) return header + "\n\n" + failedOpen + "\n";
+  const HealthReport report = ReadHealth(*chassis, target.request.resource, target.simulated);
+  if (terminal) return Screen(header, report, Colour());
+  std::ostringstream table;
+  WriteTable(table, report, {false, false});
+  return header + "\n\n" + table.str();
+}
+
 }  // namespace
 
 int Status(const Target& target, StatusFormat format, bool check) {
@@ -170,42 +206,22 @@ int Watch(const Target& target, double intervalSeconds, Output output) {
   if (terminal) screen.emplace();
   std::unique_ptr<ChassisAccess> chassis;
   for (long refresh = 1; !interrupt.Interrupted(); ++refresh) {
-    std::ostringstream header;
-    header << "Every " << intervalSeconds << " s, refresh " << refresh << " at " << Clock()
-           << " (Ctrl-C ends)";
-    std::string failedOpen;
-    try {
-      if (!chassis) chassis = OpenChassis(target.request);
-    } catch (const DriverError& error) {
-      std::ostringstream text;
-      text << "korvane: " << Describe(error) << "; trying again in " << intervalSeconds << " s";
-      failedOpen = text.str();
-    }
+    const std::string failedOpen = OpenIfClosed(chassis, target, intervalSeconds);
     if (output == Output::kJson) {
-      if (chassis) {
-        WriteJson(std::cout, ReadHealth(*chassis, target.request.resource, target.simulated), -1);
-        std::cout.flush();
-      } else {
-        std::fprintf(stderr, "%s\n", failedOpen.c_str());
-      }
-    } else if (!chassis) {
-      const std::string text = header.str() + "\n\n" + failedOpen + "\n";
+      WriteJsonLine(chassis.get(), target, failedOpen);
+    } else {
+      std::ostringstream header;
+      header << "Every " << intervalSeconds << " s, refresh " << refresh << " at " << Clock()
+             << " (Ctrl-C ends)";
+      const std::string text =
+          RefreshText(header.str(), chassis.get(), target, failedOpen, terminal);
       if (terminal) {
         Repaint(text);
       } else {
         std::fputs((text + "\n").c_str(), stdout);
       }
-    } else {
-      const HealthReport report = ReadHealth(*chassis, target.request.resource, target.simulated);
-      if (terminal) {
-        Repaint(Screen(header.str(), report, Colour()));
-      } else {
-        std::ostringstream table;
-        WriteTable(table, report, {false, false});
-        std::fputs((header.str() + "\n\n" + table.str() + "\n").c_str(), stdout);
-      }
+      std::fflush(stdout);
     }
-    std::fflush(stdout);
     interrupt.Wait(intervalSeconds);
   }
   screen.reset();

@@ -1,11 +1,13 @@
 #include "tools/korvane/config_check.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "platform/ole_string.h"
+#include "standins/ivi_config/store_file.h"
 #include "standins/ivi_config/store_locations.h"
 #include "standins/ivi_config/store_model.h"
-#include "standins/ivi_config/store_file.h"
 #include "tools/korvane/exit_codes.h"
 
 namespace korvane::cli {
@@ -27,6 +29,48 @@ std::string SessionLine(const StoreModel& store, const ivi_config::DriverSession
   if (!session.softwareModule.empty()) line += ", module " + session.softwareModule;
   if (!session.driverSetup.empty()) line += ", DriverSetup \"" + session.driverSetup + "\"";
   return line;
+}
+
+// The driver's own software module: it names the items and carries the
+// settings for every session opened on a plain resource descriptor.
+constexpr char kDriverModule[] = "Korvane";
+
+bool SelectorCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+         c == '!';
+}
+
+// Programs address an item by the name the driver shows for it, so that name
+// must be one that a selector can hold.
+bool SelectorName(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), SelectorCharacter);
+}
+
+// The name with every character a selector cannot hold made '_'.
+std::string UsableName(std::string text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return !SelectorCharacter(c); }, '_');
+  return text.empty() ? "Item" : text;
+}
+
+// What in the store the driver cannot use, or nothing.
+std::optional<std::string> Unusable(const StoreModel& store) {
+  const auto* module = ivi_config::FindByName(store.softwareModules, kDriverModule);
+  if (module == nullptr) {
+    return std::string("no [SoftwareModule ") + kDriverModule +
+           "] section: the driver needs it to open a resource descriptor such as "
+           "PXI0::0::INSTR (every such session fails without it); add a line [SoftwareModule " +
+           kDriverModule + "]";
+  }
+  for (const auto& entry : module->nameTable) {
+    if (!SelectorName(entry.value)) {
+      return "[SoftwareModule " + module->name + "] names " + entry.name + " '" + entry.value +
+             "', but programs address the item by the name the driver shows, and a name may "
+             "hold only letters, digits, '_' and '!': write '" +
+             UsableName(entry.value) + "'";
+    }
+  }
+  return std::nullopt;
 }
 
 void PrintSummary(const std::string& path, const StoreModel& store) {
@@ -51,7 +95,13 @@ int ConfigCheck(const std::string& given) {
     return kExitBadInput;
   }
   try {
-    PrintSummary(path, ivi_config::LoadStoreFile(AnsiToOle(path)));
+    const StoreModel store = ivi_config::LoadStoreFile(AnsiToOle(path));
+    if (const auto problem = Unusable(store)) {
+      std::fprintf(stderr, "%s: the driver cannot use this store: %s\n", path.c_str(),
+                   problem->c_str());
+      return kExitBadInput;
+    }
+    PrintSummary(path, store);
     return kExitOk;
   } catch (const ivi_config::StoreFileError& error) {
     // A malformed file names its line; a missing or unreadable one has no line.

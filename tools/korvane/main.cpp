@@ -11,6 +11,7 @@
 #include "tools/korvane/commands.h"
 #include "tools/korvane/config_check.h"
 #include "tools/korvane/exit_codes.h"
+#include "tools/korvane/open_failure.h"
 #include "tools/korvane/session_options.h"
 #include "tools/korvane/trace_report.h"
 #include "tools/korvane/trigger_routes.h"
@@ -173,7 +174,10 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "korvane: %s failed (0x%08X)%s%s\n", error.call().c_str(),
                  static_cast<unsigned>(error.status()), error.description().empty() ? "" : ": ",
                  error.description().c_str());
-    return kExitDriverError;
+    const auto open_failure = ExplainOpenFailure(error, o.resource);
+    if (!open_failure) return kExitDriverError;
+    std::fprintf(stderr, "korvane: %s\n", open_failure->reason.c_str());
+    return open_failure->exit_code;
   }
   return result;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <type_traits>
 
+#include "standins/chassis/virtual_chassis.h"
+
 namespace korvane::virtual_chassis {
 
 // A status argument, written as "0x" and eight lower-case hex digits.
@@ -72,7 +74,7 @@ class CallRecord {
  public:
   // Beyond this many calls the oldest are dropped, so that a long test run
   // that forgot to turn recording off does not eat the memory.
-  static constexpr size_t kLimit = size_t{1} << 16;
+  static constexpr size_t kLimit = kCallRecordLimit;
 
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool on) { enabled_ = on; }

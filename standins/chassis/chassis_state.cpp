@@ -50,17 +50,23 @@ void ChassisState::LoadKeptState(uint32_t session) {
   const auto found = session_resources.find(session);
   if (found == session_resources.end()) return;
   const std::string& resource = found->second;
-  std::string text = StateFile(resource).Read();
-  if (resource == synced_resource_ && text == synced_text_) return;  // nothing new
-  if (text.empty() || !model.RestorePersistentState(text)) {
-    // Nothing kept for this resource: its chassis is as it powered on, unless
-    // the model is still this process's own power-on chassis.
-    if (!synced_resource_.empty() && resource != synced_resource_)
-      model.RestorePersistentState(power_on_state_);
-    text = model.PersistentState();
+  const std::string text = StateFile(resource).Read();
+  if (resource == synced_resource_) {
+    // Another process's change, if there is one; else the model is up to date.
+    if (text != synced_text_ && !text.empty() && model.RestorePersistentState(text))
+      synced_text_ = text;
+    return;
   }
+  const bool first_use = synced_resource_.empty();
   synced_resource_ = resource;
-  synced_text_ = std::move(text);
+  if (!text.empty() && model.RestorePersistentState(text)) {
+    synced_text_ = text;
+    return;
+  }
+  // Nothing kept for this resource: its chassis is as it powered on (on first
+  // use, the model is that chassis, with what the test control changed since).
+  if (!first_use) model.RestorePersistentState(power_on_state_);
+  synced_text_ = power_on_state_;
 }
 
 void ChassisState::SaveKeptState(uint32_t session) {

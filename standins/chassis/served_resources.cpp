@@ -2,18 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <sstream>
 
+#include "standins/chassis/environment.h"
 #include "standins/chassis/virtual_chassis_switch.h"
 
 namespace korvane::virtual_chassis {
 namespace {
-
-std::string Variable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
 
 std::string Trim(const std::string& text) {
   const auto first = text.find_first_not_of(" \t");
@@ -37,7 +32,7 @@ std::string Listed(const std::vector<std::string>& names) {
 }  // namespace
 
 ServedResources ServedResources::FromEnvironment() {
-  return From(Variable(kSwitchVariable), Variable(kScenarioVariable));
+  return From(EnvironmentVariable(kSwitchVariable), EnvironmentVariable(kScenarioVariable));
 }
 
 ServedResources ServedResources::From(const std::string& switch_value,

@@ -1,10 +1,11 @@
 #include "standins/chassis/state_file.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <system_error>
+
+#include "standins/chassis/environment.h"
 
 #if !defined(_WIN32)
 #include <unistd.h>
@@ -17,9 +18,7 @@ namespace {
 constexpr std::streamsize kMaxStateBytes = 64 * 1024;
 
 std::filesystem::path FromVariable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? std::filesystem::path(value)
-                                            : std::filesystem::path();
+  return std::filesystem::path(EnvironmentVariable(name));
 }
 
 std::filesystem::path UserFolder() {
@@ -48,8 +47,10 @@ std::string FileName(const std::string& resource) {
 }  // namespace
 
 std::filesystem::path StateFolder() {
+#if !defined(_WIN32)
   if (auto runtime = FromVariable("XDG_RUNTIME_DIR"); !runtime.empty())
     return runtime / "korvane-virtual-chassis";
+#endif
   return UserFolder();
 }
 

@@ -4,9 +4,9 @@
 // (written to a temporary file, then renamed over the old one), so that a
 // reader sees the old state or the new one, never a mix.
 //
-// The folder is $XDG_RUNTIME_DIR/korvane-virtual-chassis; without that
-// variable, on Windows %LOCALAPPDATA%\Korvane\VirtualChassis, and otherwise a
-// per-user folder in the temporary directory.
+// The folder is $XDG_RUNTIME_DIR/korvane-virtual-chassis, or without that
+// variable a per-user folder in the temporary directory; on Windows
+// %LOCALAPPDATA%\Korvane\VirtualChassis, or without that the temporary directory's.
 #pragma once
 
 #include <filesystem>

@@ -7,7 +7,9 @@
 // (state_file.h), as a real chassis keeps them while powered. Tests steer that
 // chassis through the functions below: restore its defaults, make any
 // operation answer any result, set the texts and live values it reports, and
-// read the record of every call made on any instance.
+// read the record of every call made on any instance. With sessions on
+// several resources, a change made here applies to the chassis of the
+// resource that the last operation used.
 //
 // The functions are exported from the library itself, so they take and return
 // plain data only; the few inline helpers at the end build standard-library
@@ -16,7 +18,7 @@
 // Call record. A process records nothing until a test asks (Reset or
 // SetRecording); from then on each call on a Korvane_Fundamental_Api instance
 // appends one text, in call order, also when the call fails or its result was
-// injected, the oldest dropped beyond 65,536 calls:
+// injected, the oldest dropped beyond kCallRecordLimit calls:
 // the operation name, then its arguments in parentheses, separated by ", ".
 // Integers and enumerations are written in decimal, the status argument of
 // getStatusDesc as "0x" and eight lower-case hex digits, doubles in their
@@ -96,6 +98,11 @@ KORVANE_FUNDAMENTAL_EXPORT bool FindOperation(const char* name, Operation* op);
 // resources; no injected results; an empty call record with recording on; a
 // running clock. Instances that exist keep their sessions.
 KORVANE_FUNDAMENTAL_EXPORT void Reset();
+// Copies the path of the file in which the chassis keeps the state of a
+// resource between processes into (buffer, size) like CallText, and returns
+// its full length.
+KORVANE_FUNDAMENTAL_EXPORT uint32_t KeptStatePath(const char* resource, char* buffer,
+                                                  uint32_t size);
 // Number of Korvane_Fundamental_Api instances alive, and how many of them have an open session.
 KORVANE_FUNDAMENTAL_EXPORT uint32_t InstanceCount();
 KORVANE_FUNDAMENTAL_EXPORT uint32_t OpenSessionCount();
@@ -125,6 +132,8 @@ using CallHook = void (*)(void* context);
 KORVANE_FUNDAMENTAL_EXPORT void SetCallHook(Operation op, CallHook hook, void* context);
 
 // --- Call record -------------------------------------------------------------
+
+inline constexpr uint32_t kCallRecordLimit = 65536;
 
 // Number of recorded calls.
 KORVANE_FUNDAMENTAL_EXPORT uint32_t CallCount();

@@ -18,13 +18,13 @@ void ChassisState::PowerOn() {
 void ChassisState::Reset() {
   for (const auto& resource : served.resources) StateFile(resource).Remove();
   for (const auto& [session, resource] : session_resources) StateFile(resource).Remove();
-  PowerOn();
-  for (const auto& resource : served.resources) StateFile(resource).Remove();
   open_failure.clear();
   record = CallRecord{};
   record.SetEnabled(true);
   injected.Clear();
   hooks = {};
+  PowerOn();  // after the injections are cleared: a scenario may inject
+  for (const auto& resource : served.resources) StateFile(resource).Remove();
 }
 
 int32_t ChassisState::Open(const char* resource, uint32_t session) {

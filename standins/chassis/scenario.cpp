@@ -267,7 +267,9 @@ std::string ApplyScenarioFile(const std::string& path, ChassisState& chassis) {
   const std::string named = std::string("scenario ") + path + " (" + kScenarioVariable + ")";
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
-  if (!std::filesystem::exists(status)) return named + " cannot be read: there is no such file";
+  if (status.type() == std::filesystem::file_type::not_found)
+    return named + " cannot be read: there is no such file";
+  if (error) return named + " cannot be read: " + error.message();
   if (!std::filesystem::is_regular_file(status)) return named + " is not a regular file";
   if (std::filesystem::file_size(path, error) > kMaxScenarioBytes || error)
     return named + " is larger than " + std::to_string(kMaxScenarioBytes / 1024) + " KiB";

@@ -21,30 +21,29 @@ std::string Description(Api& api, int32_t status) {
 
 TEST(ServedResourcesTest, OnlyTheResourcesTheSwitchNamesOpen) {
   testing::TempFolder folder;
-  const auto scenario = folder.Write("scenario.txt", "serial = S1\n").u16string();
+  folder.Write("scenario.txt", "serial = S1\n");
+  const OleString scenario = folder.File("scenario.txt");
   struct Case {
-    const char16_t* served;
-    const char16_t* scenario;
+    const OLECHAR* served;
+    const OLECHAR* scenario;
     const char* resource;
     bool opens;
   };
   const Case cases[] = {
-      {u"1", u"", "PXI0::0::INSTR", true},
-      {u"1", u"", "pxi0::0::instr", true},  // resource names ignore letter case
-      {u"1", u"", "PXI0::9::INSTR", false},
-      {u"0", u"", "PXI0::0::INSTR", false},
-      {u"", u"", "PXI0::0::INSTR", false},
-      {u"", scenario.c_str(), "PXI0::0::INSTR", true},
-      {u"", scenario.c_str(), "PXI0::9::INSTR", false},
-      {u" PXI0::9::INSTR , PXI1::0::INSTR", u"", "PXI1::0::INSTR", true},
-      {u" PXI0::9::INSTR , PXI1::0::INSTR", u"", "PXI0::0::INSTR", false},
+      {OLESTR("1"), OLESTR(""), "PXI0::0::INSTR", true},
+      {OLESTR("1"), OLESTR(""), "pxi0::0::instr", true},  // resource names ignore letter case
+      {OLESTR("1"), OLESTR(""), "PXI0::9::INSTR", false},
+      {OLESTR("0"), OLESTR(""), "PXI0::0::INSTR", false},
+      {OLESTR(""), OLESTR(""), "PXI0::0::INSTR", false},
+      {OLESTR(""), scenario.c_str(), "PXI0::0::INSTR", true},
+      {OLESTR(""), scenario.c_str(), "PXI0::9::INSTR", false},
+      {OLESTR(" PXI0::9::INSTR , PXI1::0::INSTR"), OLESTR(""), "PXI1::0::INSTR", true},
+      {OLESTR(" PXI0::9::INSTR , PXI1::0::INSTR"), OLESTR(""), "PXI0::0::INSTR", false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.resource) + " served by '" +
-                 OleToAnsi(reinterpret_cast<const OLECHAR*>(c.served)) + "'");
-    testing::ScopedEnvironment served(kSwitchVariable, reinterpret_cast<const OLECHAR*>(c.served));
-    testing::ScopedEnvironment named(kScenarioVariable,
-                                     reinterpret_cast<const OLECHAR*>(c.scenario));
+    SCOPED_TRACE(std::string(c.resource) + " served by '" + OleToAnsi(c.served) + "'");
+    testing::ScopedEnvironment served(kSwitchVariable, c.served);
+    testing::ScopedEnvironment named(kScenarioVariable, c.scenario);
     ScopedReset reset;
     Api api;
     const int32_t status = api.ioOpen(c.resource, nullptr);
@@ -57,6 +56,25 @@ TEST(ServedResourcesTest, OnlyTheResourcesTheSwitchNamesOpen) {
         << why;
     EXPECT_NE(why.find(kSwitchVariable), std::string::npos) << why;
   }
+}
+
+TEST(ScenarioTest, EveryResetPowersOnIntoTheScenarioAgain) {
+  testing::TempFolder folder;
+  folder.Write("scenario.txt", "inject getTimeSinceBoot = 0xBFFA000A\nserial = S1\n");
+  {
+    testing::ScopedEnvironment named(kScenarioVariable, folder.File("scenario.txt"));
+    for (int reset = 0; reset < 2; ++reset) {
+      Reset();
+      Api api;
+      ASSERT_EQ(api.ioOpen(kDefaultResource, nullptr), 0);
+      uint32_t seconds = 0;
+      EXPECT_EQ(api.getTimeSinceBoot(&seconds), Korvane_Fundamental_StatusControllerFault);
+      char serial[16] = "";
+      ASSERT_EQ(api.getSerialNumber(serial, sizeof serial), 0);
+      EXPECT_STREQ(serial, "S1");
+    }
+  }
+  Reset();  // without the scenario
 }
 
 constexpr char kFirst[] = "PXI0::0::INSTR";

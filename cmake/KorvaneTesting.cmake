@@ -71,10 +71,10 @@ set_tests_properties(test_runtime_setup PROPERTIES FIXTURES_SETUP RuntimeFolders
 # the test's own ENVIRONMENT entries, set before this call, take precedence.
 function(korvane_test_environment name)
   set(folder ${KORVANE_TEST_RUNTIME}/${name})
+  # (Under Wine the state lives in the prefix's own profile folder, which Wine
+  # sets itself; the programs run there one at a time, in a prefix made afresh
+  # for each CTest run.)
   set(environment KORVANE_VIRTUAL_CHASSIS=1 XDG_RUNTIME_DIR=${folder})
-  if(CMAKE_CROSSCOMPILING_EMULATOR)
-    list(APPEND environment LOCALAPPDATA=Z:${folder})  # Wine's drive Z: is the root folder
-  endif()
   get_test_property(${name} ENVIRONMENT own)
   if(own)
     list(APPEND environment ${own})
@@ -103,11 +103,11 @@ function(korvane_add_test name)
   if(ARG_ENV)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
   endif()
-  korvane_test_environment(${name})
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     # One at a time: the programs share the prefix's registry, where tests
     # register and remove classes.
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED WinePrefix RESOURCE_LOCK WinePrefix
                          ENVIRONMENT_MODIFICATION "${KORVANE_WINE_ENVIRONMENT}")
   endif()
+  korvane_test_environment(${name})
 endfunction()

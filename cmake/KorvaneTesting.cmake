@@ -59,6 +59,30 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   set_tests_properties(wine_prefix_cleanup PROPERTIES FIXTURES_CLEANUP WinePrefix)
 endif()
 
+# Every test runs with the virtual chassis switched on (serving PXI0::0::INSTR)
+# and a runtime folder of its own, where the virtual chassis keeps its state
+# between processes, so that what one test leaves there never reaches another.
+# The fixture "RuntimeFolders" empties those folders before each CTest run.
+set(KORVANE_TEST_RUNTIME ${CMAKE_BINARY_DIR}/test-runtime)
+add_test(NAME test_runtime_setup COMMAND ${CMAKE_COMMAND} -E rm -rf ${KORVANE_TEST_RUNTIME})
+set_tests_properties(test_runtime_setup PROPERTIES FIXTURES_SETUP RuntimeFolders)
+
+# korvane_test_environment(<test>): gives a registered test that environment;
+# the test's own ENVIRONMENT entries, set before this call, take precedence.
+function(korvane_test_environment name)
+  set(folder ${KORVANE_TEST_RUNTIME}/${name})
+  # (Under Wine the state lives in the prefix's own profile folder, which Wine
+  # sets itself; the programs run there one at a time, in a prefix made afresh
+  # for each CTest run.)
+  set(environment KORVANE_VIRTUAL_CHASSIS=1 XDG_RUNTIME_DIR=${folder})
+  get_test_property(${name} ENVIRONMENT own)
+  if(own)
+    list(APPEND environment ${own})
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}")
+  set_property(TEST ${name} APPEND PROPERTY FIXTURES_REQUIRED RuntimeFolders)
+endfunction()
+
 function(korvane_test name)
   cmake_parse_arguments(ARG "THREADS" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -85,4 +109,5 @@ function(korvane_add_test name)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED WinePrefix RESOURCE_LOCK WinePrefix
                          ENVIRONMENT_MODIFICATION "${KORVANE_WINE_ENVIRONMENT}")
   endif()
+  korvane_test_environment(${name})
 endfunction()

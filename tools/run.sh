@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12; apt-get, through sudo when not
-# root), builds the driver and the korvane program for Linux and runs
-# `korvane status` on the virtual chassis, or korvane with the given arguments.
+# root), builds the driver, the korvane program, korvane-regsvr and the
+# configuration server for Linux and runs `korvane status` on the virtual
+# chassis, or korvane with the given arguments.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,7 +15,10 @@ bash "$root/tools/install-packages.sh" cmake ninja-build g++ libcli11-dev nlohma
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DKORVANE_BUILD_TESTS=OFF -DKORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target korvane
+cmake --build "$build" -j "$(nproc)" --target korvane korvane-regsvr IviConfigServer
+
+# The virtual chassis answers only when asked; this command asks for it.
+export KORVANE_VIRTUAL_CHASSIS=${KORVANE_VIRTUAL_CHASSIS:-1}
 
 if (($# == 0)); then
   set -- status

@@ -7,6 +7,8 @@
 #include <string>
 #include <type_traits>
 
+#include "standins/chassis/virtual_chassis.h"
+
 namespace korvane::virtual_chassis {
 
 // A status argument, written as "0x" and eight lower-case hex digits.
@@ -70,9 +72,9 @@ std::string FormatCall(const char* name, const Args&... args) {
 
 class CallRecord {
  public:
-  // Beyond this many calls the oldest are dropped, so that a long run that
-  // forgot to turn recording off does not eat the memory.
-  static constexpr size_t kLimit = size_t{1} << 20;
+  // Beyond this many calls the oldest are dropped, so that a long test run
+  // that forgot to turn recording off does not eat the memory.
+  static constexpr size_t kLimit = kCallRecordLimit;
 
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool on) { enabled_ = on; }
@@ -83,7 +85,7 @@ class CallRecord {
   void Clear() { calls_.clear(); }
 
  private:
-  bool enabled_ = true;
+  bool enabled_ = false;  // a program records nothing until a test asks for it
   std::deque<std::string> calls_;
 };
 

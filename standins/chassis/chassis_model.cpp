@@ -1,9 +1,14 @@
 #include "standins/chassis/chassis_model.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <sstream>
 #include <utility>
+
+#include "standins/chassis/call_record.h"
+#include "standins/chassis/virtual_chassis_switch.h"
 
 namespace korvane::virtual_chassis {
 namespace {
@@ -60,6 +65,103 @@ ChassisModel::ChassisModel() {
   SetText(Text::kFirmwareRevision, "2.1.7");
   SetText(Text::kSerialNumber, "VT41A01234");
   SetText(Text::kPCIeLinkTopology, "1x8");
+}
+
+std::string ChassisModel::GetText(Text which) const {
+  const std::string& text = texts_.at(static_cast<size_t>(which));
+  return which == Text::kFirmwareRevision ? text + kFirmwareSuffix : text;
+}
+
+namespace {
+
+// The first line of a state text, naming its format.
+constexpr char kStateFormat[] = "korvane-virtual-chassis-state 1";
+
+// Reads the numbers of one state line "<key> <number> ...", all or none.
+class StateLine {
+ public:
+  explicit StateLine(const std::string& line) : words_(line) {}
+  bool Key(const char* key) {
+    std::string word;
+    return static_cast<bool>(words_ >> word) && word == key;
+  }
+  template <typename T>
+  bool Next(T* value) {
+    std::string word;
+    if (!(words_ >> word)) return false;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), *value);
+    return error == std::errc{} && end == word.data() + word.size();
+  }
+  bool End() {
+    std::string word;
+    return !(words_ >> word);
+  }
+
+ private:
+  std::istringstream words_;
+};
+
+}  // namespace
+
+std::string ChassisModel::PersistentState() const {
+  std::string text = kStateFormat;
+  const auto line = [&](const char* key, auto... values) {
+    text += '\n';
+    text += key;
+    ((text += ' ', AppendArgument(text, values)), ...);
+  };
+  line("thermostat", settings_.thermostat.value);
+  line("over-temperature", settings_.over_temp.value);
+  line("underspeed", settings_.underspeed.value);
+  for (uint32_t rail = 0; rail < kRails; ++rail)
+    line("rail", rail, settings_.rails[rail].high, settings_.rails[rail].low);
+  for (uint32_t trigger = 0; trigger < kTriggerLines; ++trigger)
+    line("trigger", trigger, routing_[trigger]);
+  for (uint32_t source = 0; source < kAlarmSlots; ++source)
+    line("alarm", source, alarms_[source].enabled ? 1 : 0, alarms_[source].latched ? 1 : 0);
+  line("fan-auto", fan_auto_control_ ? 1 : 0);
+  text += '\n';
+  return text;
+}
+
+bool ChassisModel::RestorePersistentState(const std::string& text) {
+  Settings settings = settings_;
+  std::array<int32_t, kTriggerLines> routing{};
+  std::array<Alarm, kAlarmSlots> alarms{};
+  int fan_auto = 0;
+  std::istringstream lines(text);
+  std::string line;
+  if (!std::getline(lines, line) || line != kStateFormat) return false;
+  const auto read = [&](const char* key, auto&&... values) {
+    if (!std::getline(lines, line)) return false;
+    StateLine words(line);
+    return words.Key(key) && (words.Next(&values) && ...) && words.End();
+  };
+  bool good = read("thermostat", settings.thermostat.value) &&
+              read("over-temperature", settings.over_temp.value) &&
+              read("underspeed", settings.underspeed.value);
+  for (uint32_t rail = 0; good && rail < kRails; ++rail) {
+    uint32_t number = 0;
+    good =
+        read("rail", number, settings.rails[rail].high, settings.rails[rail].low) && number == rail;
+  }
+  for (uint32_t trigger = 0; good && trigger < kTriggerLines; ++trigger) {
+    uint32_t number = 0;
+    good = read("trigger", number, routing[trigger]) && number == trigger;
+  }
+  for (uint32_t source = 0; good && source < kAlarmSlots; ++source) {
+    uint32_t number = 0;
+    int enabled = 0;
+    int latched = 0;
+    good = read("alarm", number, enabled, latched) && number == source;
+    alarms[source] = {enabled != 0, latched != 0};
+  }
+  if (!(good && read("fan-auto", fan_auto))) return false;
+  settings_ = settings;
+  routing_ = routing;
+  alarms_ = alarms;
+  fan_auto_control_ = fan_auto != 0;
+  return true;
 }
 
 int32_t ChassisModel::Reset(int32_t mode) {

@@ -70,9 +70,16 @@ class ChassisModel {
                            int32_t setting) const;
   int32_t SetRailThreshold(Korvane_Fundamental_VoltageRail rail, int32_t side, double volts);
 
-  const std::string& GetText(Text which) const { return texts_.at(static_cast<size_t>(which)); }
+  // The firmware revision ends with kFirmwareSuffix, whatever was set before it.
+  std::string GetText(Text which) const;
   const StatusTable& Statuses() const { return statuses_; }
   const SelfTestCodes& SelfTestTable() const { return self_test_; }
+
+  // What the chassis keeps while it is powered (settings, alarm enables and
+  // latches, trigger routing, fan control) as text, and back. Restore
+  // refuses (false, nothing changed) a text that PersistentState did not write.
+  std::string PersistentState() const;
+  bool RestorePersistentState(const std::string& text);
 
   // Latches every enabled alarm whose value is beyond its threshold now.
   void Sample();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "standins/chassis/chassis_state.h"
 
@@ -23,24 +24,34 @@ using korvane::virtual_chassis::TheChassis;
 constexpr int32_t kSuccess = Korvane_Fundamental_StatusSuccess;
 
 // Runs one operation: its hook first, then under the chassis lock records
-// the call, answers an injected result if there is one, and otherwise
-// samples the alarms and lets `body` answer from the chassis.
+// the call, answers an injected result if there is one, and otherwise takes
+// over the session's kept state, samples the alarms, lets `body` answer from
+// the chassis and keeps what it changed.
 template <typename Result, typename Body, typename... Args>
-Result Run(Operation op, Body&& body, const Args&... args) {
+Result RunIn(uint32_t session, Operation op, Body&& body, const Args&... args) {
   ChassisState& chassis = TheChassis();
   chassis.RunHook(op);
   std::lock_guard lock(chassis.mutex);
   chassis.Record(op, args...);
   if (const auto injected = chassis.injected.Take(op)) return static_cast<Result>(*injected);
+  chassis.LoadKeptState(session);
   chassis.model.Sample();
-  return body(chassis);
+  const Result result = body(chassis);
+  chassis.SaveKeptState(session);
+  return result;
+}
+
+// Runs an operation that needs no session.
+template <typename Result, typename Body, typename... Args>
+Result Run(Operation op, Body&& body, const Args&... args) {
+  return RunIn<Result>(0, op, std::forward<Body>(body), args...);
 }
 
 // Runs a hardware operation, which needs an open session.
 template <typename Body, typename... Args>
 int32_t RunOnSession(uint32_t session, Operation op, Body&& body, const Args&... args) {
-  return Run<int32_t>(
-      op,
+  return RunIn<int32_t>(
+      session, op,
       [&](ChassisState& chassis) -> int32_t {
         if (session == 0) return Korvane_Fundamental_StatusSessionNotOpen;
         return body(chassis.model);
@@ -74,7 +85,10 @@ Korvane_Fundamental_Api::~Korvane_Fundamental_Api() {
   std::lock_guard lock(chassis.mutex);
   chassis.Record(Operation::kDestruct);
   chassis.injected.Take(Operation::kDestruct);  // a destructor cannot fail: used up, ignored
-  if (session_ != 0) --chassis.open_sessions;
+  if (session_ != 0) {
+    --chassis.open_sessions;
+    chassis.Close(session_);
+  }
   --chassis.instances;
 }
 
@@ -86,8 +100,9 @@ int32_t Korvane_Fundamental_Api::ioOpen(const char* resource, uint32_t* sessionO
   return Run<int32_t>(
       Operation::kIoOpen,
       [&](ChassisState& chassis) -> int32_t {
-        if (resource == nullptr || *resource == '\0') {
-          return Korvane_Fundamental_StatusResourceNotFound;
+        const uint32_t session = session_ != 0 ? session_ : chassis.next_session;
+        if (const int32_t status = chassis.Open(resource, session); status != kSuccess) {
+          return status;
         }
         if (session_ == 0) {
           session_ = chassis.next_session++;
@@ -107,6 +122,7 @@ uint16_t Korvane_Fundamental_Api::isInitialized() {
 int32_t Korvane_Fundamental_Api::ioClose() {
   return Run<int32_t>(Operation::kIoClose, [&](ChassisState& chassis) -> int32_t {
     if (session_ == 0) return Korvane_Fundamental_StatusSessionNotOpen;
+    chassis.Close(session_);
     session_ = 0;
     --chassis.open_sessions;
     return kSuccess;
@@ -171,7 +187,7 @@ Korvane_Fundamental_StatusCodeType Korvane_Fundamental_Api::getStatusDesc(int32_
   return Run<Korvane_Fundamental_StatusCodeType>(
       Operation::kGetStatusDesc,
       [&](ChassisState& chassis) {
-        const auto description = chassis.model.Statuses().Describe(status);
+        const auto description = chassis.Describe(status);
         if (text != nullptr && size != 0) CopyText(description.text, text, size);
         return description.type;
       },

@@ -1,7 +1,9 @@
 #include "standins/chassis/scenario.h"
 
-#include <cstdio>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -9,11 +11,15 @@
 #include <vector>
 
 #include "standins/chassis/chassis_state.h"
+#include "standins/chassis/virtual_chassis_switch.h"
 
 namespace korvane::virtual_chassis {
 namespace {
 
 using Action = std::function<void(ChassisState&)>;
+
+// A scenario is a page of settings; a larger file is not one.
+constexpr uintmax_t kMaxScenarioBytes = 256 * 1024;
 
 std::string Trim(const std::string& text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -34,6 +40,7 @@ struct Setting {
     char* end = nullptr;
     const double number = std::strtod(value.c_str(), &end);
     if (value.empty() || *end != '\0') Fail("'" + value + "' is not a number");
+    if (!std::isfinite(number)) Fail("'" + value + "' is not a finite number");
     return number;
   }
   // Decimal, or hexadecimal with 0x; statuses such as 0xBFFA0001 wrap to negative.
@@ -99,88 +106,128 @@ std::vector<int32_t> Codes(const Setting& setting) {
   return codes;
 }
 
+Action IdentityText(const Setting& s, Text which) {
+  s.NoSubject();
+  return [which, value = s.value](ChassisState& c) { c.model.SetText(which, value); };
+}
+
+Action Temperature(const Setting& s) {
+  const uint32_t position = s.Position(kSensorCount);
+  const double degrees = s.Number();
+  return [=](ChassisState& c) { c.model.Live().PinTemperature(position, degrees); };
+}
+
+Action Fan(const Setting& s) {
+  const uint32_t position = s.Position(kFanCount);
+  const double rpm = s.Number();
+  if (rpm < 0) s.Fail("a fan speed is 0 rpm or more");
+  if (rpm > UINT32_MAX) s.Fail("a fan speed is at most 4294967295 rpm");
+  return [=](ChassisState& c) { c.model.Live().PinFanSpeed(position, static_cast<uint32_t>(rpm)); };
+}
+
+Action RailVoltage(const Setting& s) {
+  const auto rail = Rail(s);
+  const double volts = s.Number();
+  return [=](ChassisState& c) { c.model.Live().PinRailVoltage(rail, volts); };
+}
+
+Action LatchedAlarm(const Setting& s) {
+  const auto source = AlarmSource(s);
+  if (s.value != "set") s.Fail("an alarm line reads 'alarm <name> = set'");
+  return [=](ChassisState& c) { c.model.LatchAlarm(source); };
+}
+
+Action SelfTestResult(const Setting& s) {
+  s.NoSubject();
+  const auto codes = Codes(s);
+  if (codes.size() > Korvane_Fundamental_MaxSelfTestCodes) s.Fail("too many self-test codes");
+  return [=](ChassisState& c) {
+    c.model.SelfTestTable().SetCodes(codes.data(), static_cast<int32_t>(codes.size()));
+  };
+}
+
+Action SelfTestText(const Setting& s) {
+  const int32_t code = s.Integer(s.subject);
+  return [code, text = s.value](ChassisState& c) {
+    c.model.SelfTestTable().SetMapping(code, text, 0);
+  };
+}
+
+std::string OperationNames() {
+  std::string names;
+  for (int32_t op = 0; op < static_cast<int32_t>(Operation::kCount); ++op)
+    names += std::string(op == 0 ? "" : ", ") + OperationName(static_cast<Operation>(op));
+  return names;
+}
+
+Action Injection(const Setting& s) {
+  Operation op{};
+  if (!FindOperation(s.subject.c_str(), &op))
+    s.Fail("'" + s.subject + "' is no operation; the operations are " + OperationNames());
+  const int32_t status = s.Integer(s.value);
+  return [=](ChassisState& c) { c.injected.Inject(op, status, kAlways); };
+}
+
+Action ReferenceClock(const Setting& s) {
+  s.NoSubject();
+  const std::pair<const char*, int32_t> sources[] = {
+      {"internal", Korvane_Fundamental_RefClockInternal},
+      {"external", Korvane_Fundamental_RefClockExternal},
+      {"timing-module", Korvane_Fundamental_RefClockTimingModule}};
+  int32_t source = 0;
+  bool named = false;
+  for (const auto& [name, value] : sources)
+    if (s.value == name) source = value, named = true;
+  if (!named) source = s.Integer(s.value);
+  return [=](ChassisState& c) { c.model.SetReferenceClockSource(source); };
+}
+
+Action Uptime(const Setting& s) {
+  s.NoSubject();
+  const int32_t seconds = s.Integer(s.value);
+  if (seconds < 0) s.Fail("an uptime is 0 seconds or more");
+  return [=](ChassisState& c) { c.model.Live().SetUptime(static_cast<uint32_t>(seconds)); };
+}
+
+Action FanAuto(const Setting& s) {
+  s.NoSubject();
+  const bool on = s.Boolean();
+  return [=](ChassisState& c) { c.model.SetFanAutoControl(on); };
+}
+
+Action Frozen(const Setting& s) {
+  s.NoSubject();
+  const bool frozen = s.Boolean();
+  return [=](ChassisState& c) { c.model.Live().SetClockFrozen(frozen); };
+}
+
+// Every setting a scenario may hold, by name.
+const std::pair<const char*, Action (*)(const Setting&)> kSettings[] = {
+    {"temperature", Temperature},
+    {"fan", Fan},
+    {"rail", RailVoltage},
+    {"alarm", LatchedAlarm},
+    {"selftest", SelfTestResult},
+    {"selftest-text", SelfTestText},
+    {"inject", Injection},
+    {"reference-clock", ReferenceClock},
+    {"uptime", Uptime},
+    {"fan-auto", FanAuto},
+    {"frozen", Frozen},
+    {"model", [](const Setting& s) { return IdentityText(s, Text::kModel); }},
+    {"firmware", [](const Setting& s) { return IdentityText(s, Text::kFirmwareRevision); }},
+    {"serial", [](const Setting& s) { return IdentityText(s, Text::kSerialNumber); }},
+    {"pcie-link", [](const Setting& s) { return IdentityText(s, Text::kPCIeLinkTopology); }},
+};
+
 // What one setting does to the chassis.
 Action Compile(const Setting& s) {
-  const auto text = [&](Text which) -> Action {
-    s.NoSubject();
-    return [which, value = s.value](ChassisState& c) { c.model.SetText(which, value); };
-  };
-  if (s.key == "temperature") {
-    const uint32_t position = s.Position(kSensorCount);
-    const double degrees = s.Number();
-    return [=](ChassisState& c) { c.model.Live().PinTemperature(position, degrees); };
+  std::string names;
+  for (const auto& [name, compile] : kSettings) {
+    if (s.key == name) return compile(s);
+    names += std::string(names.empty() ? "" : ", ") + name;
   }
-  if (s.key == "fan") {
-    const uint32_t position = s.Position(kFanCount);
-    const double rpm = s.Number();
-    if (rpm < 0 || rpm > UINT32_MAX) s.Fail("a fan speed is 0 rpm or more");
-    return
-        [=](ChassisState& c) { c.model.Live().PinFanSpeed(position, static_cast<uint32_t>(rpm)); };
-  }
-  if (s.key == "rail") {
-    const auto rail = Rail(s);
-    const double volts = s.Number();
-    return [=](ChassisState& c) { c.model.Live().PinRailVoltage(rail, volts); };
-  }
-  if (s.key == "alarm") {
-    const auto source = AlarmSource(s);
-    if (s.value != "set") s.Fail("an alarm line reads 'alarm <name> = set'");
-    return [=](ChassisState& c) { c.model.LatchAlarm(source); };
-  }
-  if (s.key == "selftest") {
-    s.NoSubject();
-    const auto codes = Codes(s);
-    if (codes.size() > Korvane_Fundamental_MaxSelfTestCodes) s.Fail("too many self-test codes");
-    return [=](ChassisState& c) {
-      c.model.SelfTestTable().SetCodes(codes.data(), static_cast<int32_t>(codes.size()));
-    };
-  }
-  if (s.key == "selftest-text") {
-    const int32_t code = s.Integer(s.subject);
-    return [code, text = s.value](ChassisState& c) {
-      c.model.SelfTestTable().SetMapping(code, text, 0);
-    };
-  }
-  if (s.key == "inject") {
-    Operation op{};
-    if (!FindOperation(s.subject.c_str(), &op)) s.Fail("'" + s.subject + "' is no operation");
-    const int32_t status = s.Integer(s.value);
-    return [=](ChassisState& c) { c.injected.Inject(op, status, kAlways); };
-  }
-  if (s.key == "reference-clock") {
-    s.NoSubject();
-    const std::pair<const char*, int32_t> sources[] = {
-        {"internal", Korvane_Fundamental_RefClockInternal},
-        {"external", Korvane_Fundamental_RefClockExternal},
-        {"timing-module", Korvane_Fundamental_RefClockTimingModule}};
-    int32_t source = 0;
-    bool named = false;
-    for (const auto& [name, value] : sources)
-      if (s.value == name) source = value, named = true;
-    if (!named) source = s.Integer(s.value);
-    return [=](ChassisState& c) { c.model.SetReferenceClockSource(source); };
-  }
-  if (s.key == "uptime") {
-    s.NoSubject();
-    const int32_t seconds = s.Integer(s.value);
-    if (seconds < 0) s.Fail("an uptime is 0 seconds or more");
-    return [=](ChassisState& c) { c.model.Live().SetUptime(static_cast<uint32_t>(seconds)); };
-  }
-  if (s.key == "fan-auto") {
-    s.NoSubject();
-    const bool on = s.Boolean();
-    return [=](ChassisState& c) { c.model.SetFanAutoControl(on); };
-  }
-  if (s.key == "frozen") {
-    s.NoSubject();
-    const bool frozen = s.Boolean();
-    return [=](ChassisState& c) { c.model.Live().SetClockFrozen(frozen); };
-  }
-  if (s.key == "model") return text(Text::kModel);
-  if (s.key == "firmware") return text(Text::kFirmwareRevision);
-  if (s.key == "serial") return text(Text::kSerialNumber);
-  if (s.key == "pcie-link") return text(Text::kPCIeLinkTopology);
-  s.Fail("unknown setting '" + s.key + "'");
+  s.Fail("unknown setting '" + s.key + "'; the settings are " + names);
 }
 
 std::vector<Action> Compile(const std::string& text) {
@@ -215,21 +262,26 @@ void ApplyScenarioText(const std::string& text, ChassisState& chassis) {
   chassis.model.Sample();
 }
 
-void ApplyScenarioFromEnvironment(ChassisState& chassis) {
-  const char* path = std::getenv(kScenarioVariable);
-  if (path == nullptr || *path == '\0') return;
+std::string ApplyScenarioFile(const std::string& path, ChassisState& chassis) {
+  if (path.empty()) return "";
+  const std::string named = std::string("scenario ") + path + " (" + kScenarioVariable + ")";
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found)
+    return named + " cannot be read: there is no such file";
+  if (error) return named + " cannot be read: " + error.message();
+  if (!std::filesystem::is_regular_file(status)) return named + " is not a regular file";
+  if (std::filesystem::file_size(path, error) > kMaxScenarioBytes || error)
+    return named + " is larger than " + std::to_string(kMaxScenarioBytes / 1024) + " KiB";
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    std::fprintf(stderr, "virtual chassis: scenario %s cannot be read; it is not used\n", path);
-    return;
-  }
+  if (!file) return named + " cannot be read";
   const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   try {
     ApplyScenarioText(text, chassis);
-  } catch (const ScenarioError& error) {
-    std::fprintf(stderr, "virtual chassis: %s:%d: %s; the scenario is not used\n", path,
-                 error.line(), error.what());
+  } catch (const ScenarioError& failure) {
+    return "scenario " + path + ":" + std::to_string(failure.line()) + ": " + failure.what();
   }
+  return "";
 }
 
 }  // namespace korvane::virtual_chassis

@@ -12,8 +12,6 @@ namespace korvane::virtual_chassis {
 
 struct ChassisState;
 
-inline constexpr char kScenarioVariable[] = "KORVANE_CHASSIS_SCENARIO";
-
 // A scenario text that does not follow the format.
 class ScenarioError : public std::runtime_error {
  public:
@@ -27,9 +25,9 @@ class ScenarioError : public std::runtime_error {
 // Applies a scenario text to the chassis: all of it, or (on ScenarioError) none of it.
 void ApplyScenarioText(const std::string& text, ChassisState& chassis);
 
-// Applies the file named by KORVANE_CHASSIS_SCENARIO when it is set. A file
-// that cannot be read or is malformed is reported on stderr, naming the file
-// and line, and the chassis keeps its power-on state.
-void ApplyScenarioFromEnvironment(ChassisState& chassis);
+// Applies the scenario file at path ("": none). A file that is not a regular
+// file, is too large, cannot be read or has an error is not applied at all;
+// the result then says why, naming the file (and line), and is "" otherwise.
+std::string ApplyScenarioFile(const std::string& path, ChassisState& chassis);
 
 }  // namespace korvane::virtual_chassis

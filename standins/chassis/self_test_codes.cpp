@@ -1,6 +1,7 @@
 #include "standins/chassis/self_test_codes.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "chassis/korvane_fundamental_api.h"
@@ -21,6 +22,11 @@ SelfTestCodes::SelfTestCodes() {
 void SelfTestCodes::SetCodes(const int32_t* codes, int32_t count) {
   const int32_t kept = std::clamp(count, 0, Korvane_Fundamental_MaxSelfTestCodes);
   codes_.assign(codes, codes + (codes ? kept : 0));
+  // The chassis names every code it reports, if only by its number.
+  for (const int32_t code : codes_) {
+    if (mappings_.count(code) == 0)
+      SetMapping(code, "Self-test failure " + std::to_string(code) + " (no description).", 0);
+  }
 }
 
 int32_t SelfTestCodes::Map(int32_t code, std::string* text) const {

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "standins/chassis/chassis_state.h"
+#include "standins/chassis/state_file.h"
 
 namespace korvane::virtual_chassis {
 namespace {
@@ -31,10 +32,23 @@ const char* OrEmpty(const char* text) {
   return text != nullptr ? text : "";
 }
 
+uint32_t CopyOut(const std::string& text, char* buffer, uint32_t size) {
+  if (buffer != nullptr && size != 0) {
+    const size_t length = std::min<size_t>(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+  }
+  return static_cast<uint32_t>(text.size());
+}
+
 }  // namespace
 
 void Reset() {
   Control([](ChassisState& chassis) { chassis.Reset(); });
+}
+
+uint32_t KeptStatePath(const char* resource, char* buffer, uint32_t size) {
+  return CopyOut(StateFile(OrEmpty(resource)).Path().string(), buffer, size);
 }
 
 uint32_t InstanceCount() {
@@ -65,13 +79,7 @@ uint32_t CallCount() {
 uint32_t CallText(uint32_t i, char* buffer, uint32_t size) {
   return Query([&](ChassisState& chassis) -> uint32_t {
     const std::string* call = chassis.record.At(i);
-    if (call == nullptr) return 0;
-    if (buffer != nullptr && size != 0) {
-      const size_t length = std::min<size_t>(call->size(), size - 1);
-      std::memcpy(buffer, call->data(), length);
-      buffer[length] = '\0';
-    }
-    return static_cast<uint32_t>(call->size());
+    return call != nullptr ? CopyOut(*call, buffer, size) : 0;
   });
 }
 

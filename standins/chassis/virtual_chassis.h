@@ -1,17 +1,24 @@
 // Control of the virtual chassis behind the stand-in chassis access library.
 //
 // The stand-in KorvaneAFundamental_64 connects every Korvane_Fundamental_Api
-// instance of the process to one virtual Q7730A chassis. Tests steer that
+// instance of the process to one virtual Q7730A chassis, which answers only
+// the resources it is told to serve (virtual_chassis_switch.h) and keeps its
+// settings, alarms and trigger routing per resource between processes
+// (state_file.h), as a real chassis keeps them while powered. Tests steer that
 // chassis through the functions below: restore its defaults, make any
 // operation answer any result, set the texts and live values it reports, and
-// read the record of every call made on any instance.
+// read the record of every call made on any instance. With sessions on
+// several resources, a change made here applies to the chassis of the
+// resource that the last operation used.
 //
 // The functions are exported from the library itself, so they take and return
 // plain data only; the few inline helpers at the end build standard-library
 // values on the caller's side.
 //
-// Call record. Each call on a Korvane_Fundamental_Api instance appends one
-// text, in call order, also when the call fails or its result was injected:
+// Call record. A process records nothing until a test asks (Reset or
+// SetRecording); from then on each call on a Korvane_Fundamental_Api instance
+// appends one text, in call order, also when the call fails or its result was
+// injected, the oldest dropped beyond kCallRecordLimit calls:
 // the operation name, then its arguments in parentheses, separated by ", ".
 // Integers and enumerations are written in decimal, the status argument of
 // getStatusDesc as "0x" and eight lower-case hex digits, doubles in their
@@ -30,6 +37,7 @@
 
 #include "chassis/korvane_fundamental_api.h"
 #include "chassis/korvane_fundamental_export.h"
+#include "standins/chassis/virtual_chassis_switch.h"
 
 namespace korvane::virtual_chassis {
 
@@ -84,11 +92,17 @@ KORVANE_FUNDAMENTAL_EXPORT bool FindOperation(const char* name, Operation* op);
 
 // --- The whole chassis -------------------------------------------------------
 
-// Restores the virtual chassis as it powers on: default settings, texts, live
-// values, indexes, status descriptions and self-test codes; no injected
-// results; an empty call record with recording on; a running clock. Instances
-// that exist keep their sessions.
+// Restores the virtual chassis as it powers on, reading the switch and the
+// scenario from the environment again: default settings, texts, live values,
+// indexes, status descriptions and self-test codes; nothing kept for its
+// resources; no injected results; an empty call record with recording on; a
+// running clock. Instances that exist keep their sessions.
 KORVANE_FUNDAMENTAL_EXPORT void Reset();
+// Copies the path of the file in which the chassis keeps the state of a
+// resource between processes into (buffer, size) like CallText, and returns
+// its full length.
+KORVANE_FUNDAMENTAL_EXPORT uint32_t KeptStatePath(const char* resource, char* buffer,
+                                                  uint32_t size);
 // Number of Korvane_Fundamental_Api instances alive, and how many of them have an open session.
 KORVANE_FUNDAMENTAL_EXPORT uint32_t InstanceCount();
 KORVANE_FUNDAMENTAL_EXPORT uint32_t OpenSessionCount();
@@ -119,6 +133,8 @@ KORVANE_FUNDAMENTAL_EXPORT void SetCallHook(Operation op, CallHook hook, void* c
 
 // --- Call record -------------------------------------------------------------
 
+inline constexpr uint32_t kCallRecordLimit = 65536;
+
 // Number of recorded calls.
 KORVANE_FUNDAMENTAL_EXPORT uint32_t CallCount();
 // Copies the text of call i (from 0) into (buffer, size), truncated and
@@ -138,11 +154,13 @@ KORVANE_FUNDAMENTAL_EXPORT void SetStatusDescription(int32_t status,
                                                      const char* description);
 
 enum class Text : int32_t { kModel, kFirmwareRevision, kSerialNumber, kPCIeLinkTopology };
-// Sets a text that the chassis reports.
+// Sets a text that the chassis reports; the firmware revision is reported with
+// kFirmwareSuffix after it.
 KORVANE_FUNDAMENTAL_EXPORT void SetText(Text which, const char* value);
 
 // Sets the codes the next self tests report (count from 0 to
 // Korvane_Fundamental_MaxSelfTestCodes; more are dropped). No codes: it passes.
+// A reported code without a text is given one that names its number.
 KORVANE_FUNDAMENTAL_EXPORT void SetSelfTestCodes(const int32_t* codes, int32_t count);
 // Makes mapSelfTestCodeToString answer `status` and, when status is 0, `text` for code.
 KORVANE_FUNDAMENTAL_EXPORT void SetSelfTestCodeText(int32_t code, const char* text,

@@ -16,7 +16,7 @@ TEST(CallRecordTest, RecordsTheWholeLifeOfAnInstance) {
     Korvane_Fundamental_Api api;
     char text[256];
     EXPECT_EQ(api.getCtorFailed(), 0);
-    EXPECT_EQ(api.ioOpen("PXI1::0::INSTR", nullptr), 0);
+    EXPECT_EQ(api.ioOpen("PXI0::0::INSTR", nullptr), 0);
     EXPECT_EQ(api.isInitialized(), 1);
     EXPECT_EQ(api.getModelNumber(text, sizeof text), 0);
     EXPECT_EQ(api.getRevisionNumber(Korvane_Fundamental_RevisionFirmware, text, sizeof text), 0);
@@ -26,7 +26,7 @@ TEST(CallRecordTest, RecordsTheWholeLifeOfAnInstance) {
   }
   EXPECT_EQ(
       Calls(),
-      (Strings{"Korvane_Fundamental_Api()", "getCtorFailed()", "ioOpen(\"PXI1::0::INSTR\", null)",
+      (Strings{"Korvane_Fundamental_Api()", "getCtorFailed()", "ioOpen(\"PXI0::0::INSTR\", null)",
                "isInitialized()", "getModelNumber(&, 256)", "getRevisionNumber(9, &, 256)",
                "getSerialNumber(&, 256)", "reset(1)", "ioClose()", "~Korvane_Fundamental_Api()"}));
 }

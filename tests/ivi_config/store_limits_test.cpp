@@ -87,9 +87,9 @@ TEST(StoreLimits, TheReadmeExampleParses) {
   ASSERT_NE(bench, nullptr);
   EXPECT_EQ(bench->hardwareAsset, "Bench chassis");
   EXPECT_EQ(bench->driverSetup, "Model=Q7730A; TraceName=bench.xml");
-  ASSERT_EQ(bench->virtualNames.size(), 2u);
+  ASSERT_EQ(bench->virtualNames.size(), 3u);
   EXPECT_EQ(bench->virtualNames[1].ranges.size(), 2u);
-  EXPECT_EQ(store.softwareModules[0].nameTable[0].value, "Front fan");
+  EXPECT_EQ(store.softwareModules[0].nameTable[0].value, "Front_fan");
 }
 
 }  // namespace

@@ -179,6 +179,17 @@ if $program; then
   step "man korvane"
   man -P cat korvane 2>/dev/null | grep -q '^EXIT STATUS' || fail "man korvane shows no page"
   [[ -f $prefix/share/bash-completion/completions/korvane ]] || fail "no bash completion"
+
+  step "korvane status: the virtual chassis answers only when asked, and says so"
+  if env -u KORVANE_VIRTUAL_CHASSIS -u KORVANE_CHASSIS_SCENARIO "$prefix/bin/korvane" status \
+    >"$work/off.out" 2>&1; then
+    fail "korvane status succeeded without a chassis"
+  fi
+  grep -q 'No chassis answered at PXI0::0::INSTR.*KORVANE_VIRTUAL_CHASSIS=1' "$work/off.out" ||
+    fail "without a chassis, korvane did not say how to use the virtual chassis"
+  KORVANE_VIRTUAL_CHASSIS=1 XDG_RUNTIME_DIR=$work "$prefix/bin/korvane" identity | tee "$work/on.out"
+  grep -q '^Firmware revision .* (virtual chassis)$' "$work/on.out" ||
+    fail "the virtual chassis did not say that it is virtual"
 fi
 
 step "remove"

@@ -1,7 +1,9 @@
 #pragma once
 // An environment variable of the test process, set for the life of the object
-// and removed afterwards (such as the store's process-default location).
+// and afterwards restored to what it was, or removed if it was not set (such
+// as the store's process-default location).
 
+#include <optional>
 #include <string_view>
 
 #include "platform/ole_string.h"
@@ -20,6 +22,7 @@ class ScopedEnvironment {
 
  private:
   OleString name_;
+  std::optional<OleString> before_;
 };
 
 }  // namespace korvane::testing

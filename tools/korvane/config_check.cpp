@@ -1,7 +1,9 @@
 #include "tools/korvane/config_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "platform/ole_string.h"
 #include "standins/ivi_config/store_file.h"
@@ -28,6 +30,48 @@ std::string SessionLine(const StoreModel& store, const ivi_config::DriverSession
   if (!session.softwareModule.empty()) line += ", module " + session.softwareModule;
   if (!session.driverSetup.empty()) line += ", DriverSetup \"" + session.driverSetup + "\"";
   return line;
+}
+
+// The driver's own software module: it names the items and carries the
+// settings for every session opened on a plain resource descriptor.
+constexpr char kDriverModule[] = "Korvane";
+
+bool SelectorCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+         c == '!';
+}
+
+// Programs address an item by the name the driver shows for it, so that name
+// must be one that a selector can hold.
+bool SelectorName(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), SelectorCharacter);
+}
+
+// The name with every character a selector cannot hold made '_'.
+std::string UsableName(std::string text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return !SelectorCharacter(c); }, '_');
+  return text.empty() ? "Item" : text;
+}
+
+// What in the store the driver cannot use, or nothing.
+std::optional<std::string> Unusable(const StoreModel& store) {
+  const auto* module = ivi_config::FindByName(store.softwareModules, kDriverModule);
+  if (module == nullptr) {
+    return std::string("no [SoftwareModule ") + kDriverModule +
+           "] section: the driver needs it to open a resource descriptor such as "
+           "PXI0::0::INSTR (every such session fails without it); add a line [SoftwareModule " +
+           kDriverModule + "]";
+  }
+  for (const auto& entry : module->nameTable) {
+    if (!SelectorName(entry.value)) {
+      return "[SoftwareModule " + module->name + "] names " + entry.name + " '" + entry.value +
+             "', but programs address the item by the name the driver shows, and a name may "
+             "hold only letters, digits, '_' and '!': write '" +
+             UsableName(entry.value) + "'";
+    }
+  }
+  return std::nullopt;
 }
 
 void PrintSummary(const std::string& path, const StoreModel& store) {
@@ -74,6 +118,15 @@ int ConfigCheck(const std::string& given, bool json) {
   }
   try {
     const StoreModel store = ivi_config::LoadStoreFile(AnsiToOle(path));
+    if (const auto problem = Unusable(store)) {
+      std::fprintf(stderr, "korvane: %s: the driver cannot use this store: %s\n", path.c_str(),
+                   problem->c_str());
+      if (json) {
+        const nlohmann::json document = {{"file", path}, {"valid", false}, {"reason", *problem}};
+        std::printf("%s\n", document.dump(2).c_str());
+      }
+      return kExitBadInput;
+    }
     if (json) {
       std::printf("%s\n", SummaryJson(path, store).dump(2).c_str());
     } else {

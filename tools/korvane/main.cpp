@@ -18,6 +18,7 @@
 #include "tools/korvane/environment.h"
 #include "tools/korvane/exit_codes.h"
 #include "tools/korvane/exporter_commands.h"
+#include "tools/korvane/open_failure.h"
 #include "tools/korvane/session_options.h"
 #include "tools/korvane/trace_report.h"
 #include "tools/korvane/trigger_routes.h"
@@ -329,7 +330,10 @@ int Main(int argc, char** argv) {
     return kExitUsage;
   } catch (const DriverError& error) {
     std::fprintf(stderr, "korvane: %s\n", Describe(error).c_str());
-    return kExitDriverError;
+    const auto open_failure = ExplainOpenFailure(error, o.resource);
+    if (!open_failure) return kExitDriverError;
+    std::fprintf(stderr, "korvane: %s\n", open_failure->reason.c_str());
+    return open_failure->exit_code;
   }
   return result;
 }

@@ -47,6 +47,8 @@ install(TARGETS ${korvane_installed_libraries} ${korvane_installed_programs}
 if(EXISTS ${KORVANE_PUBLIC_HEADER})
   install(FILES ${KORVANE_PUBLIC_HEADER} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 endif()
+# For COM clients: the IDL files, the interfaces' header and their identifiers (com/typelib).
+install(FILES ${KORVANE_COM_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 if(TARGET korvane)
@@ -57,12 +59,10 @@ if(TARGET korvane)
 endif()
 
 if(WIN32)
-  # The GCC runtime DLLs the modules need, the type libraries (also inside
+  # The GCC runtime DLLs the modules need (stripped), Korvane.lib, the type libraries (also inside
   # the modules, as resources) for clients that import them, and the note on
   # registering the driver.
-  install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ DESTINATION ${CMAKE_INSTALL_BINDIR}
-    FILES_MATCHING PATTERN "libstdc++-6.dll" PATTERN "libgcc_s_seh-1.dll"
-    PATTERN "libwinpthread-1.dll")
+  include(KorvaneWindowsPackage)
   if(KORVANE_TYPELIB_DIR)
     install(FILES ${KORVANE_TYPELIB_DIR}/Korvane.tlb ${KORVANE_TYPELIB_DIR}/IviDriverTypeLib.tlb
       DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -20,7 +20,7 @@ prefix() { cmake -DACTION="$1" -DWINE="$wine" -DWINESERVER="$wineserver" -DPREFI
   -P "$root/cmake/WinePrefix.cmake" >/dev/null; }
 cleanup() {
   prefix cleanup || true
-  [[ -n ${KEEP:-} ]] || rm -rf "$work"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 

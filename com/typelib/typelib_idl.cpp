@@ -9,10 +9,11 @@
 //   typelib_idl complete COMPILED.tlb IVI.tlb OUT.tlb
 //                                 the compiled KorvaneLib with its co-classes'
 //                                 whole lists (coclass_imports.h)
-//   typelib_idl wix OUT.wxi FILE DIRECTORY
+//   typelib_idl wix OUT.wxi FILE HELPDIR
 //                                 what registration writes, as the installer's
 //                                 registry rows: the module is the installer's
-//                                 file FILE in its folder DIRECTORY (ids)
+//                                 file FILE, its folder the installer's text
+//                                 HELPDIR (without the final backslash)
 //
 // Dispatch ids follow the usual rule of custom interfaces: 0x60000000, plus
 // the interface's depth below IUnknown times 0x10000, plus the member's
@@ -365,7 +366,7 @@ std::string Complete(const char* compiled, const char* ivi) {
 
 // Registration as the installer writes it: the application's and the classes' scripts, as
 // the module runs them, then the type library (whose own interfaces are automation ones).
-std::string WixRegistry(const std::string& file, const std::string& directory) {
+std::string WixRegistry(const std::string& file, const std::string& helpDirectory) {
   const std::string module = "[#" + file + "]";
   const std::vector<std::pair<std::string, std::string>> variables = {
       {"MODULE", module},
@@ -393,7 +394,7 @@ std::string WixRegistry(const std::string& file, const std::string& directory) {
   library.lcidHex = lcid;
   library.help = KORVANE_TYPELIB_HELPSTRING;
   library.path = module;
-  library.helpDirectory = "[" + directory + "]";
+  library.helpDirectory = helpDirectory;
   for (const Interface& interface : kInterfaces) {
     if (kInterfaceHelp.count(interface.name) != 0) {
       library.interfaces.emplace_back(interface.iid, interface.name);

@@ -162,7 +162,9 @@ std::vector<RegistryRow> TypeLibraryRegistration(const TypeLibraryRows& library)
   std::vector<RegistryRow> rows = {
       {key, "", library.help},
       {key + "\\" + library.lcidHex + "\\win64", "", library.path},
-      {key + "\\FLAGS", "", "0"},
+      // The library has no flags of its own; the system adds LIBFLAG_FHASDISKIMAGE (8) to a
+      // library it loaded from a file, and registers that.
+      {key + "\\FLAGS", "", "8"},
       {key + "\\HELPDIR", "", library.helpDirectory},
   };
   for (const auto& [id, name] : library.interfaces) {

@@ -4,7 +4,8 @@
 # prefix, as a new user would: `msiexec /i ... /qn` installs it into the IVI Foundation's
 # layout; a C++ COM client built from the installed headers alone creates Korvane.Korvane by its
 # ProgID and reads the simulated identity, a temperature and an error's text; the IVI-C
-# example, linked against the installed import library Korvane.lib, runs; `msiexec /x` then
+# example, linked against the installed import library Korvane.lib, runs; the registry holds
+# exactly what the module's own DllRegisterServer writes; `msiexec /x` then
 # removes every file, folder and registry key the installation added (the prefix's files and
 # the registry's keys and values listed before and after).
 set -euo pipefail
@@ -98,6 +99,24 @@ output=$(cd "$work" && WINEPATH='C:\Program Files\IVI Foundation\IVI\Bin' "$wine
 echo "$output"
 grep -q '^model Q7730A' <<<"$output" || fail "the IVI-C example read no model"
 
+# Every key below HKEY_CLASSES_ROOT that names Korvane or an identifier in the keys of the
+# installer's registry rows, with its values: as the installer wrote them, and as
+# DllRegisterServer writes them after DllUnregisterServer took them away. Left out: the 32-bit
+# view, where Wine's type library registration copies the interfaces' keys (on Windows that
+# view of them is the 64-bit one).
+ids=$(msiinfo export "$msi" Registry | cut -f3 | grep -oi '[0-9a-f]\{8\}-[0-9a-f-]\{27\}' |
+  tr 'A-Z' 'a-z' | sort -u | paste -sd '|')
+registration() {
+  "$wineserver" -k || true
+  awk -v ours="^software/classes/.*(korvane|$ids)" '/^\[/ { key = $0; sub(/^\[/, "", key)
+      sub(/\]( [0-9]+)?$/, "", key); gsub(/\\\\/, "/", key); key = tolower(key) }
+    key !~ ours || key ~ /^software\/classes\/wow6432node\// || /^#time=/ { next }
+    /^\[/ { print key; next }
+    NF { print key "\t" $0 }' "$WINEPREFIX/system.reg" | sort
+}
+registration >"$work/by-installer"
+[[ -s $work/by-installer ]] || fail "the installer registered nothing"
+
 step "uninstall"
 run_logged "msiexec /x" "$wine" msiexec /x "$msi" /qn
 snapshot >"$work/after"
@@ -105,4 +124,20 @@ if ! diff "$work/before" "$work/after" >"$work/left"; then
   cat "$work/left"
   fail "the uninstalled MSI left the differences above"
 fi
+
+step "the installer's registration is the module's own"
+run_logged "msiexec /i (again)" "$wine" msiexec /i "$msi" /qn
+module='C:\Program Files\IVI Foundation\IVI\Bin\Korvane.dll'
+run_logged "regsvr32 /u" "$wine" regsvr32 /s /u "$module"
+registration >"$work/unregistered"
+[[ ! -s $work/unregistered ]] ||
+  fail "DllUnregisterServer left keys the installer wrote: $(head -n 3 "$work/unregistered")"
+run_logged "regsvr32" "$wine" regsvr32 /s "$module"
+registration >"$work/by-module"
+if ! diff "$work/by-installer" "$work/by-module" >"$work/registrations"; then
+  cat "$work/registrations"
+  fail "the installer's registration (<) differs from DllRegisterServer's (>)"
+fi
+echo "$(grep -c . "$work/by-installer") registry lines, the same from the installer and the module"
+
 echo "MSI test passed: $(basename "$msi")"

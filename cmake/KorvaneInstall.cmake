@@ -87,6 +87,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${korvane_dev_docd
   COMPONENT dev)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/reference.md DESTINATION ${korvane_dev_docdir}
   COMPONENT dev)
+# For COM clients: the IDL files, the interfaces' header and their identifiers (com/typelib).
+install(FILES ${KORVANE_COM_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 if(TARGET korvane)
   # korvane's trace stylesheet (for the TraceTransform option) and the schema of its JSON.
   install(FILES ${PROJECT_SOURCE_DIR}/tools/korvane/trace.xslt
@@ -112,13 +114,10 @@ if(TARGET korvane_cli_docs)
 endif()
 
 if(WIN32)
-  # The GCC runtime DLLs the modules need, the type libraries (also inside
+  # The GCC runtime DLLs the modules need (stripped), Korvane.lib, the type libraries (also inside
   # the modules, as resources) for clients that import them, and the note on
   # registering the driver.
-  install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ DESTINATION ${CMAKE_INSTALL_BINDIR}
-    COMPONENT runtime
-    FILES_MATCHING PATTERN "libstdc++-6.dll" PATTERN "libgcc_s_seh-1.dll"
-    PATTERN "libwinpthread-1.dll")
+  include(KorvaneWindowsPackage)
   if(KORVANE_TYPELIB_DIR)
     install(FILES ${KORVANE_TYPELIB_DIR}/Korvane.tlb ${KORVANE_TYPELIB_DIR}/IviDriverTypeLib.tlb
       DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)

@@ -9,7 +9,7 @@
 namespace korvane {
 namespace {
 
-// The library, loaded on first use and released when the module unloads.
+// The library, loaded on first use and kept until the process ends.
 class LoadedLibrary {
  public:
   HRESULT Get(ComPtr<ITypeLib>& library) {
@@ -29,9 +29,12 @@ class LoadedLibrary {
   ComPtr<ITypeLib> library_;
 };
 
+// Never destroyed: releasing the library would be a call into the system's type library cache
+// while the module unloads or the process ends, which may wait for a lock that a thread the
+// system has already stopped still holds. The process's end frees it.
 LoadedLibrary& Library() {
-  static LoadedLibrary library;
-  return library;
+  static LoadedLibrary* const library = new LoadedLibrary;
+  return *library;
 }
 
 }  // namespace

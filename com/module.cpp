@@ -212,6 +212,10 @@ HRESULT InstallServer(BOOL install, LPCWSTR commandLine) {
 }
 
 HRESULT RegisterClassObjectsInProcess(DWORD* cookie) {
+  // COM keeps the class object until the process ends (it is never revoked: revoking at unload
+  // would be a COM call while the module unloads), so the module stays loaded as long: a
+  // client's FreeLibrary then leaves the code COM points to in place.
+  if (const HRESULT pinned = PinModule(); FAILED(pinned)) return pinned;
   return CoRegisterClassObject(kClsidKorvane, DriverClassFactory(), CLSCTX_INPROC_SERVER,
                                REGCLS_MULTIPLEUSE, cookie);
 }

@@ -19,6 +19,16 @@ HMODULE ModuleHandle() {
   return module;
 }
 
+HRESULT PinModule() {
+  static const char anchor = 0;  // an address inside this module
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                          reinterpret_cast<LPCWSTR>(&anchor), &module)) {
+    return LastError();
+  }
+  return S_OK;
+}
+
 HRESULT ModuleFileName(OleString& file) {
   OLECHAR buffer[MAX_PATH];
   const DWORD length = GetModuleFileNameW(ModuleHandle(), buffer, MAX_PATH);

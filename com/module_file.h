@@ -12,6 +12,10 @@ namespace korvane {
 // The module this code is linked into.
 HMODULE ModuleHandle();
 
+// Keeps the module loaded until the process ends, whatever FreeLibrary calls
+// follow.
+HRESULT PinModule();
+
 // The module's full file name; a name of MAX_PATH (260) characters or more
 // fails with HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), 0x8007007A.
 HRESULT ModuleFileName(OleString& file);

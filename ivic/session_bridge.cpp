@@ -1,5 +1,6 @@
 #include "ivic/session_bridge.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -26,9 +27,28 @@ HRESULT MakeClassKnown() {
   return hr;
 }
 
-HRESULT GlobalTable(ComPtr<IGlobalInterfaceTable>& table) {
-  return CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_ALL,
-                          IID_IGlobalInterfaceTable, table.GetVoidAddressOf());
+// The process's Global Interface Table. COM keeps one table per process and hands out that same
+// object to every creation; it is created here on first use and the pointer kept for the life of
+// the process. Creating it again for every call would cost each C call COM's look-up of the
+// class in the registry (whether another class emulates it), a round trip to the registry's
+// server under Wine whose time depends on the machine's load. The reference is never released:
+// the table outlives the process's last call, and nothing of this layer runs at exit.
+HRESULT GlobalTable(IGlobalInterfaceTable*& table) {
+  static std::atomic<IGlobalInterfaceTable*> kept{nullptr};
+  table = kept.load(std::memory_order_acquire);
+  if (table != nullptr) return S_OK;
+  IGlobalInterfaceTable* created = nullptr;
+  const HRESULT hr =
+      CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_ALL,
+                       IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&created));
+  if (FAILED(hr)) return hr;
+  IGlobalInterfaceTable* expected = nullptr;
+  if (!kept.compare_exchange_strong(expected, created, std::memory_order_acq_rel)) {
+    created->Release();  // another thread kept the same table first
+    created = expected;
+  }
+  table = created;
+  return S_OK;
 }
 
 DWORD CookieOf(void* data) {
@@ -54,7 +74,7 @@ class LookupLock {
 // Registers an initialized driver under a new session; returns the status of the open.
 ViStatus RegisterSession(IUnknown* driver, HRESULT initialized, ViSession* vi) {
   if (const ViStatus status = IviSession_New(vi)) return status;
-  ComPtr<IGlobalInterfaceTable> table;
+  IGlobalInterfaceTable* table = nullptr;
   if (FAILED(GlobalTable(table))) {
     return StoreMessage(*vi, IVI_ERROR_CANNOT_RECOVER, "Could not access global interface table.");
   }
@@ -80,7 +100,7 @@ ViStatus RemoveDriver(ViSession vi) {
   void* data = nullptr;
   if (const ViStatus status = IviSession_GetDataPtr(vi, &data)) return status;
   ViStatus tableError = VI_SUCCESS;
-  ComPtr<IGlobalInterfaceTable> table;
+  IGlobalInterfaceTable* table = nullptr;
   if (FAILED(GlobalTable(table))) {
     tableError =
         StoreMessage(vi, IVI_ERROR_CANNOT_RECOVER, "Could not access global interface table.");
@@ -150,7 +170,7 @@ ViStatus LookUpDriver(ViSession vi, ComPtr<IUnknown>& driver) {
   }
   void* data = nullptr;
   if (const ViStatus status = IviSession_GetDataPtr(vi, &data)) return status;
-  ComPtr<IGlobalInterfaceTable> table;
+  IGlobalInterfaceTable* table = nullptr;
   if (FAILED(GlobalTable(table))) {
     return StoreMessage(vi, IVI_ERROR_CANNOT_RECOVER, "Could not access global interface table.");
   }

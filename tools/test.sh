@@ -23,7 +23,8 @@ bash "$root/tools/install-packages.sh" \
   mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix wine wine64 libwine-dev clang-format \
   clang-14 libclang-rt-14-dev \
   libcli11-dev nlohmann-json3-dev libxslt1-dev libcpp-httplib-dev python3 python3-jsonschema prometheus chromium tmux \
-  dpkg-dev pkg-config python3-pytest lintian man-db python3-build python3-setuptools python3-wheel python3-venv python3-pip
+  dpkg-dev pkg-config python3-pytest lintian man-db python3-build python3-setuptools python3-wheel python3-venv python3-pip \
+  wixl msitools llvm-14
 
 failed=()
 summary=()

@@ -9,6 +9,11 @@
 //   typelib_idl complete COMPILED.tlb IVI.tlb OUT.tlb
 //                                 the compiled KorvaneLib with its co-classes'
 //                                 whole lists (coclass_imports.h)
+//   typelib_idl wix OUT.wxi FILE HELPDIR
+//                                 what registration writes, as the installer's
+//                                 registry rows: the module is the installer's
+//                                 file FILE, its folder the installer's text
+//                                 HELPDIR (without the final backslash)
 //
 // Dispatch ids follow the usual rule of custom interfaces: 0x60000000, plus
 // the interface's depth below IUnknown times 0x10000, plus the member's
@@ -31,6 +36,7 @@
 #include "com/identifier_texts.h"
 #include "com/type_library.h"
 #include "com/typelib/coclass_imports.h"
+#include "com/typelib/wix_registry.h"
 
 namespace {
 
@@ -358,7 +364,53 @@ std::string Complete(const char* compiled, const char* ivi) {
   }
 }
 
+// Registration as the installer writes it: the application's and the classes' scripts, as
+// the module runs them, then the type library (whose own interfaces are automation ones).
+std::string WixRegistry(const std::string& file, const std::string& helpDirectory) {
+  const std::string module = "[#" + file + "]";
+  const std::vector<std::pair<std::string, std::string>> variables = {
+      {"MODULE", module},
+      {"Module", module},
+      {"Module_Raw", module},
+      {"APPID", Lower(korvane::kAppidKorvaneText)}};
+  std::vector<int> scripts = {KORVANE_APPID_SCRIPT};
+  for (const CoClass& coClass : kCoClasses) scripts.push_back(coClass.script);
+  std::vector<korvane::typelib::RegistryRow> rows;
+  try {
+    for (int number : scripts) {
+      std::ostringstream script;
+      WriteScript(script, number);
+      for (auto& row : korvane::typelib::ScriptRows(script.str(), variables)) rows.push_back(row);
+    }
+  } catch (const std::exception& error) {
+    Fail(error.what());
+  }
+  char lcid[16];
+  std::snprintf(lcid, sizeof lcid, "%x", static_cast<unsigned>(KORVANE_TYPELIB_LCID));
+  korvane::typelib::TypeLibraryRows library;
+  library.libraryId = korvane::kLibidKorvaneText;
+  library.version =
+      std::to_string(KORVANE_TYPELIB_MAJOR) + "." + std::to_string(KORVANE_TYPELIB_MINOR);
+  library.lcidHex = lcid;
+  library.help = KORVANE_TYPELIB_HELPSTRING;
+  library.path = module;
+  library.helpDirectory = helpDirectory;
+  for (const Interface& interface : kInterfaces) {
+    if (kInterfaceHelp.count(interface.name) != 0) {
+      library.interfaces.emplace_back(interface.iid, interface.name);
+    }
+  }
+  for (auto& row : korvane::typelib::TypeLibraryRegistration(library)) rows.push_back(row);
+  return korvane::typelib::WixInclude(rows);
+}
+
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string_view(argv[1]) == "wix") {
+    std::ofstream file(argv[2], std::ios::binary);
+    file << WixRegistry(argv[3], argv[4]);
+    if (!file.flush()) Fail(std::string("cannot write ") + argv[2]);
+    return 0;
+  }
   if (argc == 5 && std::string_view(argv[1]) == "complete") {
     std::ofstream file(argv[4], std::ios::binary);
     file << Complete(argv[2], argv[3]);

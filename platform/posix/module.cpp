@@ -107,6 +107,9 @@ extern "C" BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE*
     return FALSE;
   }
   *phModule = nullptr;
+  // A pinned module is never unloaded, whatever dlclose calls follow.
+  const int mode =
+      RTLD_NOW | RTLD_NOLOAD | ((dwFlags & GET_MODULE_HANDLE_EX_FLAG_PIN) != 0 ? RTLD_NODELETE : 0);
   void* handle = nullptr;
   if ((dwFlags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) != 0) {
     Dl_info info{};
@@ -114,12 +117,12 @@ extern "C" BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE*
       SetLastError(ERROR_MOD_NOT_FOUND);
       return FALSE;
     }
-    handle = ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    handle = ::dlopen(info.dli_fname, mode);
     if (handle == nullptr) handle = ToHandle(ExecutableModule());
   } else if (lpModuleName == nullptr) {
     handle = ToHandle(ExecutableModule());
   } else {
-    handle = ::dlopen(Utf8Of(lpModuleName).c_str(), RTLD_NOW | RTLD_NOLOAD);
+    handle = ::dlopen(Utf8Of(lpModuleName).c_str(), mode);
   }
   if (handle == nullptr) {
     SetLastError(ERROR_MOD_NOT_FOUND);

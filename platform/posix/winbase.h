@@ -119,7 +119,8 @@ extern "C" HMODULE LoadLibraryA(LPCSTR lpLibFileName);
 extern "C" BOOL FreeLibrary(HMODULE hLibModule);
 extern "C" FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 // A null name is the executable; with GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-// lpModuleName is an address inside the module wanted.
+// lpModuleName is an address inside the module wanted; with
+// GET_MODULE_HANDLE_EX_FLAG_PIN the module stays loaded until the process ends.
 extern "C" BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE* phModule);
 extern "C" HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
 // The module's full path; null is the executable. Returns the length without

@@ -2,9 +2,12 @@
 
 namespace korvane::ivi {
 
+// Never destroyed: sessions a program left open are the process's to free when it ends, and
+// nothing runs while the module unloads that could wait for the table's lock, which a thread
+// the system stopped at exit may hold.
 SessionTable& SessionTable::Instance() {
-  static SessionTable table;
-  return table;
+  static SessionTable* const table = new SessionTable;
+  return *table;
 }
 
 ViSession SessionTable::NextFreeHandle() {

@@ -10,7 +10,8 @@
 #
 # KORVANE_PACKAGE_INSTALL=system installs into the real system (CI, as root);
 # by default the package goes into a scratch root with its own dpkg database.
-# With --zip it makes the ZIP of a Windows build and checks what it holds.
+# With --zip it makes the ZIP of a Windows build and checks what it holds (stripped modules,
+# under 8 MB unpacked), then tests the MSI (msi_test.sh).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -68,9 +69,24 @@ if $zip; then
   $program && wanted+=(bin/korvane.exe)
   for tlb in "$build"/typelib/*.tlb; do [[ -f $tlb ]] && wanted+=("bin/$(basename "$tlb")"); done
   [[ -f $build/bin/IviDriverTypeLib.dll ]] && wanted+=(bin/IviDriverTypeLib.dll)
+  # For COM clients and Microsoft's linker: the IDL, the COM headers, Korvane.lib and its .def.
+  wanted+=(include/korvane.idl include/ivi_driver.idl include/Korvane_i.h include/Korvane_i.c
+    include/ivi_driver.h include/ivi_driver_i.c lib/Korvane.lib lib/Korvane.def)
   for file in "${wanted[@]}"; do [[ -f $top/$file ]] || fail "not in the ZIP: $file"; done
   grep -q 'regsvr32 /i:user /n Korvane.dll' "$top/INSTALL.txt" || fail "no install note"
-  echo "ZIP test passed: $(basename "$archive")"
+  grep -q '^ *Korvane_InitWithOptions$' "$top/lib/Korvane.def" || fail "Korvane.def lacks the C face"
+  # Every module and runtime DLL stripped, and the whole under 8 MB unpacked.
+  for module in "$top"/bin/*.dll "$top"/bin/*.exe; do
+    symbols=$(x86_64-w64-mingw32-objdump -t "$module" | grep -c '^\[' || true)
+    debug=$(x86_64-w64-mingw32-objdump -h "$module" | grep -c '\.debug' || true)
+    ((symbols == 0 && debug == 0)) ||
+      fail "not stripped: bin/$(basename "$module") ($symbols symbols, $debug debug sections)"
+  done
+  size=$(du -sb "$top" | cut -f1)
+  ((size < 8 * 1024 * 1024)) || fail "the ZIP unpacks to $size bytes, 8 MB or more"
+  echo "ZIP test passed: $(basename "$archive"), $size bytes unpacked"
+  # The installer, installed and removed under Wine.
+  "$root/tests/package/msi_test.sh" "$build"
   exit 0
 fi
 

@@ -1,5 +1,6 @@
 #include "platform/posix/detail/msft_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/posix/detail/utf.h"
@@ -158,8 +159,14 @@ GUID MsftFile::Guid(int32_t offset) const {
   return guid;
 }
 
+// Names and help strings are nearly always ASCII, which widens as it is.
 std::u16string MsftFile::Text(std::size_t at, std::size_t length) const {
-  return Utf8ToUtf16(std::string(reinterpret_cast<const char*>(bytes_.data() + at), length));
+  const unsigned char* first = bytes_.data() + at;
+  const unsigned char* last = first + length;
+  if (std::all_of(first, last, [](unsigned char c) { return c < 0x80; })) {
+    return std::u16string(first, last);
+  }
+  return Utf8ToUtf16(std::string(reinterpret_cast<const char*>(first), length));
 }
 
 }  // namespace korvane::platform

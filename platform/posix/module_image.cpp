@@ -74,9 +74,9 @@ bool ResourceOfImage(const std::vector<unsigned char>& image, std::u16string_vie
   const std::optional<Span> section = SectionNamed(image, kResourceSection);
   if (!section) return false;
   // The block is copied so that its entries are read at their own alignment.
-  const std::vector<unsigned char> block(image.begin() + static_cast<std::ptrdiff_t>(section->offset),
-                                         image.begin() + static_cast<std::ptrdiff_t>(
-                                                             section->offset + section->size));
+  const std::vector<unsigned char> block(
+      image.begin() + static_cast<std::ptrdiff_t>(section->offset),
+      image.begin() + static_cast<std::ptrdiff_t>(section->offset + section->size));
   bool typeFound = false;
   const ResourceEntry* entry = FindResourceEntry(block.data(), block.size(), type, id, &typeFound);
   if (entry == nullptr) return false;

@@ -79,8 +79,8 @@ extern "C" HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType) 
   }
   const std::u16string_view type = NumberOf(lpType) < 0 ? std::u16string_view(lpType) : u"";
   bool typeFound = false;
-  const ResourceEntry* entry = korvane::platform::FindResourceEntry(
-      block, BlockSize(block), type, NumberOf(lpName), &typeFound);
+  const ResourceEntry* entry = korvane::platform::FindResourceEntry(block, BlockSize(block), type,
+                                                                    NumberOf(lpName), &typeFound);
   if (entry == nullptr) {
     SetLastError(typeFound ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND);
   }

@@ -367,8 +367,7 @@ HRESULT TypeInformation::GetRefTypeInfo(HREFTYPE reference, ITypeInfo** info) {
   *info = nullptr;
   if ((reference & 1) != 0) return Guarded([&] { return ImportedTypeInfo(reference, info); });
   const int index = File().TypeOfReference(reference);
-  return index < 0 ? TYPE_E_ELEMENTNOTFOUND
-                   : library_->GetTypeInfo(static_cast<UINT>(index), info);
+  return index < 0 ? TYPE_E_ELEMENTNOTFOUND : library_->GetTypeInfo(static_cast<UINT>(index), info);
 }
 
 // A reference with its low bit set is an import: one more than the offset of its entry (flags,

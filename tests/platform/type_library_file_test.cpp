@@ -3,6 +3,8 @@
 // data without running it, and what is not a regular file is refused.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "platform/com_ptr.h"
@@ -96,16 +99,22 @@ TEST(TypeLibraryFile, ModuleIsReadAsDataWithoutRunningIt) {
                         library.GetAddressOf()),
             TYPE_E_CANTLOADLIBRARY);
   EXPECT_EQ(std::getenv("KORVANE_PROBE_MODULE_RAN"), nullptr);
-  EXPECT_EQ(LoadTypeLib(testing::BesideProgram(KORVANE_IVI_TYPELIB_FILE).c_str(),
-                        library.GetAddressOf()),
-            S_OK);
+  EXPECT_EQ(
+      LoadTypeLib(testing::BesideProgram(KORVANE_IVI_TYPELIB_FILE).c_str(), library.GetAddressOf()),
+      S_OK);
 }
 
+// Without a writer, opening the pipe would wait for ever.
 TEST(TypeLibraryFile, WhatIsNotARegularFileIsRefused) {
-  for (const char16_t* path : {u"/dev/zero", u"/tmp", u"/nonexistent/library.tlb"}) {
+  const std::string pipe = "/tmp/korvane-type-library-pipe-" + std::to_string(::getpid());
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const std::u16string pipeName(pipe.begin(), pipe.end());
+  for (const char16_t* path :
+       {u"/dev/zero", u"/tmp", u"/nonexistent/library.tlb", pipeName.c_str()}) {
     ComPtr<ITypeLib> library;
     EXPECT_EQ(LoadTypeLib(path, library.GetAddressOf()), TYPE_E_CANTLOADLIBRARY);
   }
+  ::unlink(pipe.c_str());
 }
 
 }  // namespace

@@ -130,14 +130,21 @@ HRESULT RegisterWith(const Registrar& registrar) {
 }
 
 // Unregistration: the classes' scripts, the type library, then the
-// application's script.
+// application's script. Every step runs, whatever an earlier one returned,
+// so that what a failed registration wrote is removed even when a later
+// step was never reached (its type library never registered); the first
+// failure is the result.
 HRESULT UnregisterWith(const Registrar& registrar) {
-  HRESULT result = S_OK;
+  HRESULT first = S_OK;
+  const auto keepFirstFailure = [&first](HRESULT result) {
+    if (SUCCEEDED(first) && FAILED(result)) first = result;
+  };
   for (const ObjectMapEntry& entry : kObjectMap) {
-    if (SUCCEEDED(result)) result = RunScript(registrar, entry.script, false);
+    keepFirstFailure(RunScript(registrar, entry.script, false));
   }
-  if (SUCCEEDED(result)) result = UnregisterModuleTypeLib(PerUser().load());
-  return FAILED(result) ? result : RunScript(registrar, KORVANE_APPID_SCRIPT, false);
+  keepFirstFailure(UnregisterModuleTypeLib(PerUser().load()));
+  keepFirstFailure(RunScript(registrar, KORVANE_APPID_SCRIPT, false));
+  return first;
 }
 
 // Runs registration or unregistration under the system default locale,

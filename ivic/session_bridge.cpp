@@ -133,7 +133,11 @@ ViStatus OpenSession(ViConstString resourceName, ViBoolean idQuery, ViBoolean re
   return RegisterSession(driver.Get(), initialized, vi);
 }
 
+// The session lock is held from the lookup to the disposal, so that of two
+// threads closing one session at once the second waits and then finds the
+// handle gone: exactly one close succeeds.
 ViStatus CloseSession(ViSession vi) {
+  const LookupLock whole(vi);
   ComPtr<IUnknown> driver;
   if (const ViStatus status = LookUpDriver(vi, driver)) return status;
   ComPtr<IIviDriver> session;

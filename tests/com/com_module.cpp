@@ -127,4 +127,9 @@ HRESULT DriverModule::RegisterServer() const {
   return entry == nullptr ? E_FAIL : entry();
 }
 
+HRESULT DriverModule::Install(BOOL install, LPCWSTR commandLine) const {
+  const auto entry = Entry<HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR)>(module_, "DllInstall");
+  return entry == nullptr ? E_FAIL : entry(install, commandLine);
+}
+
 }  // namespace korvane::test

@@ -47,6 +47,7 @@ class DriverModule {
   HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) const;
   HRESULT CanUnloadNow() const;
   HRESULT RegisterServer() const;
+  HRESULT Install(BOOL install, LPCWSTR commandLine) const;
 
  private:
   HMODULE module_;

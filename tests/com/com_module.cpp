@@ -1,5 +1,7 @@
 #include "tests/com/com_module.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +12,20 @@
 #endif
 
 namespace korvane::test {
+namespace {
+
+// Both COM suites run with the IVI stand-in and the driver registered.
+class Registered : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_TRUE(RunRegistration("", KORVANE_IVI_TYPELIB_FILE));
+    ASSERT_TRUE(Register());
+  }
+};
+[[maybe_unused]] const auto* const kRegistered =
+    ::testing::AddGlobalTestEnvironment(new Registered);
+
+}  // namespace
 
 bool RunRegistration(const std::string& switches, const char* moduleFile, std::string* errors) {
 #ifdef _WIN32

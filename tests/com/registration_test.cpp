@@ -15,17 +15,6 @@
 namespace korvane::test {
 namespace {
 
-// The suite runs with the IVI stand-in and the driver registered.
-class Registered : public ::testing::Environment {
- public:
-  void SetUp() override {
-    ASSERT_TRUE(RunRegistration("", KORVANE_IVI_TYPELIB_FILE));
-    ASSERT_TRUE(Register());
-  }
-};
-[[maybe_unused]] const auto* const kRegistered =
-    ::testing::AddGlobalTestEnvironment(new Registered);
-
 OleString Lower(const char* text) {
   OleString lower = AnsiToOle(text);
   for (OLECHAR& c : lower) {

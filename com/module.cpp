@@ -129,15 +129,19 @@ HRESULT RegisterWith(const Registrar& registrar) {
   return FAILED(result) ? result : RegisterModuleTypeLib(PerUser().load());
 }
 
-// Unregistration: the classes' scripts, the type library, then the
-// application's script.
+// Unregistration: the classes' scripts (the first failure ends it), the type
+// library, then the application's script, whose result is the result. What
+// the type library's removal returns is not: a library that was never
+// registered (a registration that failed before it) must not keep the
+// application's keys from going.
 HRESULT UnregisterWith(const Registrar& registrar) {
-  HRESULT result = S_OK;
   for (const ObjectMapEntry& entry : kObjectMap) {
-    if (SUCCEEDED(result)) result = RunScript(registrar, entry.script, false);
+    if (const HRESULT result = RunScript(registrar, entry.script, false); FAILED(result)) {
+      return result;
+    }
   }
-  if (SUCCEEDED(result)) result = UnregisterModuleTypeLib(PerUser().load());
-  return FAILED(result) ? result : RunScript(registrar, KORVANE_APPID_SCRIPT, false);
+  UnregisterModuleTypeLib(PerUser().load());
+  return RunScript(registrar, KORVANE_APPID_SCRIPT, false);
 }
 
 // Runs registration or unregistration under the system default locale,

@@ -6,6 +6,7 @@
 
 #include "com/identifiers.h"
 #include "com/module.h"
+#include "ivic/close_claim.h"
 #include "standins/ivi_session/ivi_session.h"
 
 namespace korvane::ivic {
@@ -153,7 +154,10 @@ ViStatus OpenSession(ViConstString resourceName, ViBoolean idQuery, ViBoolean re
   return RegisterSession(driver.Get(), initialized, vi);
 }
 
+// Of two threads closing one session at once, the second waits for the first
+// to dispose of it and then finds the handle gone: exactly one close succeeds.
 ViStatus CloseSession(ViSession vi) {
+  const CloseClaim claim(vi);
   ComPtr<IUnknown> driver;
   if (const ViStatus status = LookUpDriver(vi, driver)) return status;
   ComPtr<IIviDriver> session;

@@ -134,7 +134,8 @@ class SelectorParser {
   }
 
   // Adds every combination of the working path's level names to the paths:
-  // one name per level, the first level varying slowest.
+  // one name per level, the first level varying slowest. The paths and the
+  // names they add are counted first; nothing is built beyond the most.
   Fault Flush() {
     if (!paths_.empty() && paths_.front().size() != working_.size())
       return SelectorFault::kInconsistentLevels;
@@ -143,6 +144,10 @@ class SelectorParser {
       count *= level.size();
       if (count > kMaxSelectorPaths - paths_.size()) return SelectorFault::kBadlyFormed;
     }
+    // count is at most kMaxSelectorPaths, so the product cannot wrap.
+    const std::size_t names = count * working_.size();
+    if (names > kMaxSelectorNames - names_) return SelectorFault::kBadlyFormed;
+    names_ += names;
     std::vector<std::size_t> choice(working_.size(), 0);
     for (std::size_t n = 0; n < count; ++n) {
       SelectorPath& path = paths_.emplace_back();
@@ -170,6 +175,7 @@ class SelectorParser {
   const bool ranges_allowed_;
   std::vector<Level> working_;  // the path being built: names per level
   std::vector<SelectorPath> paths_;
+  std::size_t names_ = 0;  // in paths_, all levels counted
 };
 
 }  // namespace

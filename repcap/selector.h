@@ -40,6 +40,11 @@ struct SelectorParse {
 // that a short text cannot ask for unbounded memory.
 inline constexpr std::size_t kMaxSelectorPaths = 1024;
 
+// The most names all paths together may hold (paths times levels), checked
+// before a path is expanded, so that a selector of many paths over many
+// levels is refused (badly formed) in time and memory bounded by its text.
+inline constexpr std::size_t kMaxSelectorNames = 8 * kMaxSelectorPaths;
+
 // Parses `text`; a range element is refused as badly formed unless
 // `ranges_allowed`. The empty text gives one path of one empty name.
 SelectorParse ParseSelector(std::string_view text, bool ranges_allowed);

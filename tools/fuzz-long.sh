@@ -3,7 +3,8 @@
 # tests/fuzz for long, one after the other, each for SECONDS (default 3600)
 # or, with KORVANE_FUZZ_RUNS=N, until N inputs ran (SECONDS then caps it),
 # on a growing corpus kept in build/asan/tests/fuzz/corpus/<name> (the seeds of
-# tests/fuzz/corpus/<name> are read, never written). Without names, runs them
+# tests/fuzz/corpus/<name> and the build's own of build/asan/tests/fuzz/seeds/<name>
+# are read, never written). Without names, runs them
 # all. Builds them first in the clang sanitizer build (build/asan, or
 # KORVANE_BUILD_ROOT/asan). Prints each harness's executions and exits
 # non-zero when any one found a fault (its input is in .../artifacts/<name>/).
@@ -35,7 +36,7 @@ for name in "${names[@]}"; do
   status=0
   (cd "$dir/tests/fuzz" && KORVANE_REGISTRY=$dir/tests/fuzz/registry "$dir/bin/fuzz_$name" \
     -max_total_time="$seconds" ${KORVANE_FUZZ_RUNS:+-runs=$KORVANE_FUZZ_RUNS} -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$artifacts/" "$corpus" "$root/tests/fuzz/corpus/$name") >"$log" 2>&1 ||
+    -artifact_prefix="$artifacts/" "$corpus" "$root/tests/fuzz/corpus/$name" "$dir/tests/fuzz/seeds/$name") >"$log" 2>&1 ||
     status=$?
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' "$log" || true
   if ((status != 0)); then

@@ -10,6 +10,7 @@
 // when it lacks the entry point, 5 when the entry point fails, 1 for a bad
 // command line.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -82,8 +83,9 @@ int Call(HMODULE module, const Options& options, const char* name) {
     result = server();
   }
   if (FAILED(result)) {
-    std::fprintf(stderr, "korvane-regsvr: %s in %s failed: 0x%08lX\n", name, options.module.c_str(),
-                 static_cast<unsigned long>(result));
+    // The status as its 32 bits, never widened with its sign.
+    std::fprintf(stderr, "korvane-regsvr: %s in %s failed: 0x%08X\n", name, options.module.c_str(),
+                 static_cast<unsigned>(static_cast<uint32_t>(result)));
     return 5;
   }
   if (!options.silent) std::printf("%s in %s succeeded.\n", name, options.module.c_str());

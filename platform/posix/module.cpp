@@ -32,11 +32,35 @@ HMODULE ExecutableModule() {
   return ToModule(::dlopen(nullptr, RTLD_NOW));
 }
 
+// This library provides the functions of the system's own modules, which
+// every Windows process has loaded: their names ("OLEAUT32.DLL", "ole32",
+// ...) name this library, so that an entry point looked up in them at run
+// time is found here.
+bool IsSystemModule(const std::string& name) {
+  std::string base;
+  for (char c : name) base += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (base.size() > 4 && base.compare(base.size() - 4, 4, ".dll") == 0)
+    base.resize(base.size() - 4);
+  for (const char* system : {"kernel32", "advapi32", "ole32", "oleaut32"}) {
+    if (base == system) return true;
+  }
+  return false;
+}
+
+// This library's own file.
+std::string PlatformLibraryFile() {
+  Dl_info info{};
+  return ::dladdr(reinterpret_cast<void*>(&IsSystemModule), &info) != 0 && info.dli_fname != nullptr
+             ? std::string(info.dli_fname)
+             : std::string();
+}
+
 HMODULE Load(const std::string& name) {
   if (name.empty()) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
+  if (IsSystemModule(name)) return ToModule(::dlopen(PlatformLibraryFile().c_str(), RTLD_NOW));
   std::string path = name;
   // A bare name is looked for next to the executable first, as on Windows.
   if (name.find('/') == std::string::npos) {
@@ -122,7 +146,8 @@ extern "C" BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE*
   } else if (lpModuleName == nullptr) {
     handle = ToHandle(ExecutableModule());
   } else {
-    handle = ::dlopen(Utf8Of(lpModuleName).c_str(), mode);
+    const std::string name = Utf8Of(lpModuleName);
+    handle = ::dlopen(IsSystemModule(name) ? PlatformLibraryFile().c_str() : name.c_str(), mode);
   }
   if (handle == nullptr) {
     SetLastError(ERROR_MOD_NOT_FOUND);

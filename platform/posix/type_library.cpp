@@ -1,118 +1,41 @@
-// Type libraries: the MSFT format the IDL compiler writes, read from a
-// module's resource TYPELIB 1 or from a .tlb file, behind ITypeLib and
-// ITypeInfo.
-//
-// The file: a header, one offset per type description, a directory of
-// segments (type descriptions, GUIDs, names, strings, ...), then each type's
-// member data: the size of its records, the function records (each ending
-// in its parameters), then the members' ids, names and record offsets.
-#include <dlfcn.h>
+// Type libraries behind ITypeLib and ITypeInfo: the format the IDL compiler
+// writes (detail/msft_file.h, checked whole when read), from a .tlb file or
+// from a module's resource TYPELIB 1 read as data.
+#include <sys/stat.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/posix/detail/module_image.h"
+#include "platform/posix/detail/msft_file.h"
+#include "platform/posix/detail/type_library.h"
 #include "platform/posix/detail/utf.h"
 #include "platform/win32.h"
 
 namespace {
 
-// Segments of the directory, in file order of the directory.
-enum Segment {
-  kTypeInfoSegment = 0,
-  kImportInfoSegment = 1,
-  kImportFileSegment = 2,
-  kReferenceSegment = 3,
-  kGuidSegment = 5,
-  kNameSegment = 7,
-  kStringSegment = 8,
-};
-constexpr std::size_t kHeaderSize = 0x54;
+using korvane::platform::MsftFile;
+using korvane::platform::MsftFunction;
+using korvane::platform::MsftSegment;
+using korvane::platform::MsftType;
 
-// The bytes of one library and the reads of its records.
-class MsftFile {
- public:
-  explicit MsftFile(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
-
-  bool Valid() const {
-    return bytes_.size() >= kHeaderSize && std::memcmp(bytes_.data(), "MSFT", 4) == 0 &&
-           SegmentOffset(kNameSegment) > 0;
+// Runs a COM method's body: nothing it throws leaves the method.
+template <class Body>
+HRESULT Guarded(Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
   }
-
-  int32_t Int(std::size_t offset) const {
-    if (offset + 4 > bytes_.size()) return -1;
-    int32_t value;
-    std::memcpy(&value, bytes_.data() + offset, 4);
-    return value;
-  }
-  uint16_t Word(std::size_t offset) const { return static_cast<uint16_t>(Int(offset) & 0xFFFF); }
-
-  int32_t Header(int field) const { return Int(4 * static_cast<std::size_t>(field)); }
-  int TypeCount() const { return Header(8); }
-  // The types' offsets follow the header and the help DLL's entry, if any; then the directory.
-  std::size_t TypeOffsets() const { return kHeaderSize + ((Header(5) & 0x100) != 0 ? 4 : 0); }
-  std::size_t SegmentDirectory() const {
-    return TypeOffsets() + 4 * static_cast<std::size_t>(TypeCount());
-  }
-
-  std::size_t SegmentOffset(int segment) const {
-    return static_cast<std::size_t>(
-        Int(SegmentDirectory() + 16 * static_cast<std::size_t>(segment)));
-  }
-  int32_t SegmentLength(int segment) const {
-    return Int(SegmentDirectory() + 16 * static_cast<std::size_t>(segment) + 4);
-  }
-
-  // The reference of type `index` (its record's offset in its segment) and its record.
-  int32_t TypeReference(int index) const {
-    return Int(TypeOffsets() + 4 * static_cast<std::size_t>(index));
-  }
-  std::size_t TypeInfo(int index) const {
-    return SegmentOffset(kTypeInfoSegment) + static_cast<std::size_t>(TypeReference(index));
-  }
-  // The index of the type with that reference, or -1.
-  int TypeOfReference(HREFTYPE reference) const {
-    for (int i = 0; i < TypeCount(); ++i) {
-      if (static_cast<HREFTYPE>(TypeReference(i)) == reference) return i;
-    }
-    return -1;
-  }
-  std::size_t In(Segment segment, int32_t offset) const {
-    return SegmentOffset(segment) + static_cast<std::size_t>(offset);
-  }
-
-  std::u16string Name(int32_t offset) const {
-    if (offset < 0) return {};
-    const std::size_t at = SegmentOffset(kNameSegment) + static_cast<std::size_t>(offset);
-    return Text(at + 12, Int(at + 8) & 0xFF);
-  }
-  std::u16string String(int32_t offset) const {
-    if (offset < 0) return {};
-    const std::size_t at = SegmentOffset(kStringSegment) + static_cast<std::size_t>(offset);
-    return Text(at + 2, Word(at));
-  }
-  GUID Guid(int32_t offset) const {
-    GUID guid{};
-    const std::size_t at = SegmentOffset(kGuidSegment) + static_cast<std::size_t>(offset);
-    if (offset >= 0 && at + sizeof guid <= bytes_.size())
-      std::memcpy(&guid, &bytes_[at], sizeof guid);
-    return guid;
-  }
-
- private:
-  std::u16string Text(std::size_t at, int length) const {
-    if (at + static_cast<std::size_t>(length) > bytes_.size()) return {};
-    return korvane::platform::Utf8ToUtf16(
-        std::string(reinterpret_cast<const char*>(&bytes_[at]), static_cast<std::size_t>(length)));
-  }
-
-  std::vector<unsigned char> bytes_;
-};
+}
 
 BSTR Bstr(const std::u16string& text) {
   return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -153,13 +76,6 @@ class Counted : public Interface {
 
 class TypeLibrary;
 
-// One function of a type: where its record and its id, name and record
-// offset lie.
-struct FunctionRecord {
-  std::size_t record;
-  MEMBERID id;
-};
-
 class TypeInformation final : public Counted<ITypeInfo> {
  public:
   TypeInformation(TypeLibrary* library, int index);
@@ -199,20 +115,18 @@ class TypeInformation final : public Counted<ITypeInfo> {
 
  private:
   const MsftFile& File() const;
-  int FunctionCount() const { return File().Int(base_ + 24) & 0xFFFF; }
-  int VariableCount() const { return (File().Int(base_ + 24) >> 16) & 0xFFFF; }
-  // The function's record, its id and its name offset.
-  FunctionRecord Function(int index) const;
-  int32_t FunctionName(int index) const;
-  int FindFunction(MEMBERID memid) const;
+  const MsftType& Type() const { return File().Types()[static_cast<std::size_t>(index_)]; }
+  std::size_t Base() const { return Type().base; }
+  // The function with that member id, or null.
+  const MsftFunction* FindFunction(MEMBERID memid) const;
   // The record of implemented type `index` in the reference segment (a co-class's), or of the
-  // inherited interface (an interface's only one, kept in the type's own record); 0 when there
-  // is none.
-  std::size_t ImplementedType(UINT index) const;
+  // inherited interface (an interface's only one, kept in the type's own record); nothing when
+  // there is none.
+  std::optional<std::size_t> ImplementedType(UINT index) const;
+  HRESULT ImportedTypeInfo(HREFTYPE reference, ITypeInfo** info) const;
 
   TypeLibrary* library_;  // counted
   int index_;
-  std::size_t base_;
 };
 
 class TypeLibrary final : public Counted<ITypeLib> {
@@ -222,30 +136,28 @@ class TypeLibrary final : public Counted<ITypeLib> {
   const MsftFile& File() const { return file_; }
 
   UINT STDMETHODCALLTYPE GetTypeInfoCount() override {
-    return static_cast<UINT>(file_.TypeCount());
+    return static_cast<UINT>(file_.Types().size());
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, ITypeInfo** info) override {
     if (info == nullptr) return E_INVALIDARG;
     *info = nullptr;
     if (index >= GetTypeInfoCount()) return TYPE_E_ELEMENTNOTFOUND;
-    try {
+    return Guarded([&] {
       *info = new TypeInformation(this, static_cast<int>(index));
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
-    return S_OK;
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfoType(UINT index, TYPEKIND* kind) override {
     if (kind == nullptr) return E_INVALIDARG;
     if (index >= GetTypeInfoCount()) return TYPE_E_ELEMENTNOTFOUND;
-    *kind = static_cast<TYPEKIND>(file_.Int(file_.TypeInfo(static_cast<int>(index))) & 0xF);
+    *kind = static_cast<TYPEKIND>(file_.Int(file_.Types()[index].base) & 0xF);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** info) override {
     if (info == nullptr) return E_INVALIDARG;
     *info = nullptr;
-    for (int i = 0; i < file_.TypeCount(); ++i) {
-      if (IsEqualGUID(file_.Guid(file_.Int(file_.TypeInfo(i) + 44)), guid)) {
+    for (std::size_t i = 0; i < file_.Types().size(); ++i) {
+      if (IsEqualGUID(file_.Guid(file_.Int(file_.Types()[i].base + 44)), guid)) {
         return GetTypeInfo(static_cast<UINT>(i), info);
       }
     }
@@ -274,14 +186,16 @@ class TypeLibrary final : public Counted<ITypeLib> {
       info->Release();
       return result;
     }
-    if (helpContext != nullptr) *helpContext = static_cast<DWORD>(file_.Header(11));
-    const bool hasHelpFile = (file_.Header(5) & 0x10) != 0;
-    if (!Put(name, file_.Name(file_.Header(14))) ||
-        !Put(docString, file_.String(file_.Header(9)), file_.Header(9) >= 0) ||
-        !Put(helpFile, file_.String(file_.Header(15)), hasHelpFile)) {
-      return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    return Guarded([&] {
+      if (helpContext != nullptr) *helpContext = static_cast<DWORD>(file_.Header(11));
+      const bool hasHelpFile = (file_.Header(5) & 0x10) != 0;
+      if (!Put(name, file_.Name(file_.Header(14))) ||
+          !Put(docString, file_.String(file_.Header(9)), file_.Header(9) >= 0) ||
+          !Put(helpFile, file_.String(file_.Header(15)), hasHelpFile)) {
+        return E_OUTOFMEMORY;
+      }
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE IsName(LPOLESTR, ULONG, BOOL*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE FindName(LPOLESTR, ULONG, ITypeInfo**, MEMBERID*, USHORT*) override {
@@ -294,7 +208,7 @@ class TypeLibrary final : public Counted<ITypeLib> {
 };
 
 TypeInformation::TypeInformation(TypeLibrary* library, int index)
-    : library_(library), index_(index), base_(library->File().TypeInfo(index)) {
+    : library_(library), index_(index) {
   library_->AddRef();
 }
 
@@ -306,69 +220,56 @@ const MsftFile& TypeInformation::File() const {
   return library_->File();
 }
 
-FunctionRecord TypeInformation::Function(int index) const {
-  const std::size_t data = static_cast<std::size_t>(File().Int(base_ + 4));
-  const std::size_t records = data + 4;
-  const std::size_t tables = records + static_cast<std::size_t>(File().Int(data));
-  const std::size_t members = static_cast<std::size_t>(FunctionCount() + VariableCount());
-  const int32_t offset = File().Int(tables + 4 * (2 * members + static_cast<std::size_t>(index)));
-  return {records + static_cast<std::size_t>(offset),
-          File().Int(tables + 4 * static_cast<std::size_t>(index))};
-}
-
-int32_t TypeInformation::FunctionName(int index) const {
-  const std::size_t data = static_cast<std::size_t>(File().Int(base_ + 4));
-  const std::size_t tables = data + 4 + static_cast<std::size_t>(File().Int(data));
-  const std::size_t members = static_cast<std::size_t>(FunctionCount() + VariableCount());
-  return File().Int(tables + 4 * (members + static_cast<std::size_t>(index)));
-}
-
-int TypeInformation::FindFunction(MEMBERID memid) const {
-  for (int i = 0; i < FunctionCount(); ++i) {
-    if (Function(i).id == memid) return i;
+const MsftFunction* TypeInformation::FindFunction(MEMBERID memid) const {
+  for (const MsftFunction& function : Type().functions) {
+    if (function.id == memid) return &function;
   }
-  return -1;
+  return nullptr;
 }
 
 HRESULT TypeInformation::GetTypeAttr(TYPEATTR** attributes) {
   if (attributes == nullptr) return E_INVALIDARG;
   *attributes = new (std::nothrow) TYPEATTR{};
   if (*attributes == nullptr) return E_OUTOFMEMORY;
+  const MsftFile& file = File();
+  const std::size_t base = Base();
   TYPEATTR& a = **attributes;
-  a.guid = File().Guid(File().Int(base_ + 44));
-  a.lcid = static_cast<LCID>(File().Header(3));
+  a.guid = file.Guid(file.Int(base + 44));
+  a.lcid = static_cast<LCID>(file.Header(3));
   a.memidConstructor = MEMBERID_NIL;
   a.memidDestructor = MEMBERID_NIL;
-  a.cbSizeInstance = static_cast<ULONG>(File().Int(base_ + 80));
-  a.typekind = static_cast<TYPEKIND>(File().Int(base_) & 0xF);
-  a.cFuncs = static_cast<WORD>(FunctionCount());
-  a.cVars = static_cast<WORD>(VariableCount());
-  a.cImplTypes = File().Word(base_ + 76);
-  a.cbSizeVft = File().Word(base_ + 78);
-  a.cbAlignment = static_cast<WORD>((File().Int(base_) >> 11) & 0x1F);
-  a.wTypeFlags = static_cast<WORD>(File().Int(base_ + 48));
-  a.wMajorVerNum = static_cast<WORD>(File().Int(base_ + 56) & 0xFFFF);
-  a.wMinorVerNum = static_cast<WORD>((File().Int(base_ + 56) >> 16) & 0xFFFF);
+  a.cbSizeInstance = static_cast<ULONG>(file.Int(base + 80));
+  a.typekind = static_cast<TYPEKIND>(file.Int(base) & 0xF);
+  a.cFuncs = static_cast<WORD>(Type().functions.size());
+  a.cVars = static_cast<WORD>(Type().variables);
+  a.cImplTypes = file.Word(base + 76);
+  a.cbSizeVft = file.Word(base + 78);
+  a.cbAlignment = static_cast<WORD>((file.Int(base) >> 11) & 0x1F);
+  a.wTypeFlags = static_cast<WORD>(file.Int(base + 48));
+  a.wMajorVerNum = static_cast<WORD>(file.Int(base + 56) & 0xFFFF);
+  a.wMinorVerNum = static_cast<WORD>((file.Int(base + 56) >> 16) & 0xFFFF);
   return S_OK;
 }
 
 HRESULT TypeInformation::GetFuncDesc(UINT index, FUNCDESC** description) {
   if (description == nullptr) return E_INVALIDARG;
   *description = nullptr;
-  if (index >= static_cast<UINT>(FunctionCount())) return TYPE_E_ELEMENTNOTFOUND;
-  const FunctionRecord function = Function(static_cast<int>(index));
-  const int32_t kinds = File().Int(function.record + 16);
+  if (index >= Type().functions.size()) return TYPE_E_ELEMENTNOTFOUND;
+  const MsftFunction& function = Type().functions[index];
+  const MsftFile& file = File();
+  const int32_t kinds = file.Int(function.record + 16);
   auto* d = new (std::nothrow) FUNCDESC{};
   if (d == nullptr) return E_OUTOFMEMORY;
   d->memid = function.id;
   d->funckind = static_cast<FUNCKIND>(kinds & 0x7);
   d->invkind = static_cast<INVOKEKIND>((kinds >> 3) & 0xF);
   d->callconv = static_cast<CALLCONV>((kinds >> 8) & 0xF);
-  d->cParams = static_cast<SHORT>(File().Word(function.record + 20));
-  d->cParamsOpt = static_cast<SHORT>(File().Word(function.record + 22));
-  d->oVft = static_cast<SHORT>(File().Word(function.record + 12));
-  d->wFuncFlags = static_cast<WORD>(File().Int(function.record + 8));
-  d->lprgelemdescParam = new (std::nothrow) ELEMDESC[static_cast<std::size_t>(d->cParams) + 1]{};
+  // The record holds every parameter, so the count is far below SHORT's limit.
+  d->cParams = static_cast<SHORT>(function.parameters);
+  d->cParamsOpt = static_cast<SHORT>(file.Word(function.record + 22));
+  d->oVft = static_cast<SHORT>(file.Word(function.record + 12));
+  d->wFuncFlags = static_cast<WORD>(file.Int(function.record + 8));
+  d->lprgelemdescParam = new (std::nothrow) ELEMDESC[std::size_t{function.parameters} + 1]{};
   if (d->lprgelemdescParam == nullptr) {
     delete d;
     return E_OUTOFMEMORY;
@@ -380,102 +281,115 @@ HRESULT TypeInformation::GetFuncDesc(UINT index, FUNCDESC** description) {
 HRESULT TypeInformation::GetNames(MEMBERID memid, BSTR* names, UINT maxNames, UINT* count) {
   if (names == nullptr || count == nullptr) return E_INVALIDARG;
   *count = 0;
-  const int index = FindFunction(memid);
-  if (index < 0) return TYPE_E_ELEMENTNOTFOUND;
-  std::vector<std::u16string> found{File().Name(FunctionName(index))};
-  const std::size_t record = Function(index).record;
-  const std::size_t length = static_cast<std::size_t>(File().Int(record) & 0xFFFF);
-  const std::size_t parameters = File().Word(record + 20);
-  for (std::size_t p = 0; p < parameters; ++p) {
-    const int32_t name = File().Int(record + length - 12 * (parameters - p) + 4);
-    if (name >= 0) found.push_back(File().Name(name));
-  }
-  for (const std::u16string& name : found) {
-    if (*count == maxNames) break;
-    names[*count] = Bstr(name);
-    if (names[*count] == nullptr) return E_OUTOFMEMORY;
-    ++*count;
-  }
-  return S_OK;
+  const MsftFunction* function = FindFunction(memid);
+  if (function == nullptr) return TYPE_E_ELEMENTNOTFOUND;
+  return Guarded([&] {
+    const MsftFile& file = File();
+    std::vector<std::u16string> found{file.Name(function->name)};
+    // The parameters end the record, 12 bytes each, the name's offset second.
+    const std::size_t first = function->record + function->length - 12 * function->parameters;
+    for (std::size_t p = 0; p < function->parameters; ++p) {
+      const int32_t name = file.Int(first + 12 * p + 4);
+      if (name >= 0) found.push_back(file.Name(name));
+    }
+    for (const std::u16string& name : found) {
+      if (*count == maxNames) break;
+      names[*count] = Bstr(name);
+      if (names[*count] == nullptr) return E_OUTOFMEMORY;
+      ++*count;
+    }
+    return S_OK;
+  });
 }
 
 HRESULT TypeInformation::GetDocumentation(MEMBERID memid, BSTR* name, BSTR* docString,
                                           DWORD* helpContext, BSTR* helpFile) {
-  const MsftFile& file = File();
-  const bool hasHelpFile = (file.Header(5) & 0x10) != 0;
-  if (!Put(helpFile, file.String(file.Header(15)), hasHelpFile)) return E_OUTOFMEMORY;
-  if (memid == MEMBERID_NIL) {
-    if (helpContext != nullptr) *helpContext = static_cast<DWORD>(file.Int(base_ + 68));
-    const int32_t doc = file.Int(base_ + 60);
-    return Put(name, file.Name(file.Int(base_ + 52))) && Put(docString, file.String(doc), doc >= 0)
+  const MsftFunction* function = nullptr;
+  if (memid != MEMBERID_NIL) {
+    function = FindFunction(memid);
+    if (function == nullptr) return TYPE_E_ELEMENTNOTFOUND;
+  }
+  return Guarded([&] {
+    const MsftFile& file = File();
+    const bool hasHelpFile = (file.Header(5) & 0x10) != 0;
+    if (!Put(helpFile, file.String(file.Header(15)), hasHelpFile)) return E_OUTOFMEMORY;
+    if (function == nullptr) {
+      if (helpContext != nullptr) *helpContext = static_cast<DWORD>(file.Int(Base() + 68));
+      const int32_t doc = file.Int(Base() + 60);
+      return Put(name, file.Name(file.Int(Base() + 52))) &&
+                     Put(docString, file.String(doc), doc >= 0)
+                 ? S_OK
+                 : E_OUTOFMEMORY;
+    }
+    // The optional fields between the fixed part and the parameters: help
+    // context at 24, help string at 28.
+    const std::size_t optional = function->length - 12 * std::size_t{function->parameters};
+    const int32_t doc = optional > 28 ? file.Int(function->record + 28) : -1;
+    if (helpContext != nullptr)
+      *helpContext = optional > 24 ? static_cast<DWORD>(file.Int(function->record + 24)) : 0;
+    return Put(name, file.Name(function->name)) && Put(docString, file.String(doc), doc >= 0)
                ? S_OK
                : E_OUTOFMEMORY;
-  }
-  const int index = FindFunction(memid);
-  if (index < 0) return TYPE_E_ELEMENTNOTFOUND;
-  const std::size_t record = Function(index).record;
-  const std::size_t length = static_cast<std::size_t>(file.Int(record) & 0xFFFF);
-  const std::size_t optional = length - 12 * file.Word(record + 20);
-  const int32_t doc = optional > 28 ? file.Int(record + 28) : -1;
-  if (helpContext != nullptr)
-    *helpContext = optional > 24 ? static_cast<DWORD>(file.Int(record + 24)) : 0;
-  return Put(name, file.Name(FunctionName(index))) && Put(docString, file.String(doc), doc >= 0)
-             ? S_OK
-             : E_OUTOFMEMORY;
+  });
 }
 
-std::size_t TypeInformation::ImplementedType(UINT index) const {
+// A co-class's implemented types are a chain of 16-byte entries in the
+// reference segment (type reference, flags, -, next).
+std::optional<std::size_t> TypeInformation::ImplementedType(UINT index) const {
   const MsftFile& file = File();
-  if (index >= file.Word(base_ + 76)) return 0;
-  if ((file.Int(base_) & 0xF) != TKIND_COCLASS) return base_ + 84;
-  int32_t reference = file.Int(base_ + 84);
-  for (UINT i = 0; i < index && reference >= 0; ++i) {
-    reference = file.Int(file.In(kReferenceSegment, reference) + 12);
+  if (index >= file.Word(Base() + 76)) return std::nullopt;
+  if ((file.Int(Base()) & 0xF) != TKIND_COCLASS) return Base() + 84;
+  std::optional<std::size_t> entry = file.In(MsftSegment::kReference, file.Int(Base() + 84), 16);
+  for (UINT i = 0; i < index && entry; ++i) {
+    entry = file.In(MsftSegment::kReference, file.Int(*entry + 12), 16);
   }
-  return reference < 0 ? 0 : file.In(kReferenceSegment, reference);
+  return entry;
 }
 
 HRESULT TypeInformation::GetRefTypeOfImplType(UINT index, HREFTYPE* reference) {
   if (reference == nullptr) return E_INVALIDARG;
-  const std::size_t record = ImplementedType(index);
-  if (record == 0) return TYPE_E_ELEMENTNOTFOUND;
-  *reference = static_cast<HREFTYPE>(File().Int(record));
+  const std::optional<std::size_t> record = ImplementedType(index);
+  if (!record) return TYPE_E_ELEMENTNOTFOUND;
+  *reference = static_cast<HREFTYPE>(File().Int(*record));
   return S_OK;
 }
 
 HRESULT TypeInformation::GetImplTypeFlags(UINT index, INT* flags) {
   if (flags == nullptr) return E_INVALIDARG;
-  const std::size_t record = ImplementedType(index);
-  if (record == 0) return TYPE_E_ELEMENTNOTFOUND;
-  *flags = (File().Int(base_) & 0xF) == TKIND_COCLASS ? File().Int(record + 4) : 0;
+  const std::optional<std::size_t> record = ImplementedType(index);
+  if (!record) return TYPE_E_ELEMENTNOTFOUND;
+  *flags = (File().Int(Base()) & 0xF) == TKIND_COCLASS ? File().Int(*record + 4) : 0;
   return S_OK;
+}
+
+HRESULT TypeInformation::GetRefTypeInfo(HREFTYPE reference, ITypeInfo** info) {
+  if (info == nullptr) return E_INVALIDARG;
+  *info = nullptr;
+  if ((reference & 1) != 0) return Guarded([&] { return ImportedTypeInfo(reference, info); });
+  const int index = File().TypeOfReference(reference);
+  return index < 0 ? TYPE_E_ELEMENTNOTFOUND : library_->GetTypeInfo(static_cast<UINT>(index), info);
 }
 
 // A reference with its low bit set is an import: one more than the offset of its entry (flags,
 // import file, GUID entry of the type). The import file entry begins with the imported
 // library's GUID entry, locale and version, by which the library is loaded from the registry.
-HRESULT TypeInformation::GetRefTypeInfo(HREFTYPE reference, ITypeInfo** info) {
-  if (info == nullptr) return E_INVALIDARG;
-  *info = nullptr;
+HRESULT TypeInformation::ImportedTypeInfo(HREFTYPE reference, ITypeInfo** info) const {
   const MsftFile& file = File();
-  if ((reference & 1) == 0) {
-    const int index = file.TypeOfReference(reference);
-    return index < 0 ? TYPE_E_ELEMENTNOTFOUND
-                     : library_->GetTypeInfo(static_cast<UINT>(index), info);
-  }
-  const int32_t importOffset = static_cast<int32_t>(reference - 1);
-  if (importOffset < 0 || importOffset + 12 > file.SegmentLength(kImportInfoSegment)) {
-    return TYPE_E_ELEMENTNOTFOUND;
-  }
-  const std::size_t import = file.In(kImportInfoSegment, importOffset);
-  const std::size_t importFile = file.In(kImportFileSegment, file.Int(import + 4));
-  const int32_t version = file.Int(importFile + 8);
+  const std::optional<std::size_t> import =
+      reference > 0x7FFFFFFFu
+          ? std::nullopt
+          : file.In(MsftSegment::kImportInfo, static_cast<int32_t>(reference - 1), 12);
+  if (!import) return TYPE_E_ELEMENTNOTFOUND;
+  const std::optional<std::size_t> importFile =
+      file.In(MsftSegment::kImportFile, file.Int(*import + 4), 12);
+  if (!importFile) return TYPE_E_ELEMENTNOTFOUND;
+  const int32_t version = file.Int(*importFile + 8);
   ITypeLib* imported = nullptr;
-  HRESULT result = LoadRegTypeLib(file.Guid(file.Int(importFile)), WORD(version & 0xFFFF),
+  HRESULT result = LoadRegTypeLib(file.Guid(file.Int(*importFile)), WORD(version & 0xFFFF),
                                   WORD((version >> 16) & 0xFFFF),
-                                  static_cast<LCID>(file.Int(importFile + 4)), &imported);
+                                  static_cast<LCID>(file.Int(*importFile + 4)), &imported);
   if (FAILED(result)) return result;
-  result = imported->GetTypeInfoOfGuid(file.Guid(file.Int(import + 8)), info);
+  result = imported->GetTypeInfoOfGuid(file.Guid(file.Int(*import + 8)), info);
   imported->Release();
   return result;
 }
@@ -489,45 +403,52 @@ HRESULT TypeInformation::GetContainingTypeLib(ITypeLib** library, UINT* index) {
   return S_OK;
 }
 
+// The whole file, when it is a regular file a type library can be, else false.
 bool ReadFile(const std::string& path, std::vector<unsigned char>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
-
-// A module's resource TYPELIB 1.
-bool ReadModuleResource(const std::string& path, std::vector<unsigned char>& bytes) {
-  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) return false;
-  const HMODULE module = static_cast<HMODULE>(handle);
-  HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), u"TYPELIB");
-  const void* data = resource == nullptr ? nullptr : LockResource(LoadResource(module, resource));
-  if (data != nullptr) {
-    const auto* first = static_cast<const unsigned char*>(data);
-    bytes.assign(first, first + SizeofResource(module, resource));
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+      static_cast<std::size_t>(status.st_size) > MsftFile::kMaxSize * 4) {
+    return false;
   }
-  ::dlclose(handle);
-  return data != nullptr;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (file == nullptr) return false;
+  bytes.resize(static_cast<std::size_t>(status.st_size));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+  return true;
 }
 
 }  // namespace
 
+namespace korvane::platform {
+
+HRESULT LoadTypeLibFromBytes(std::vector<unsigned char> bytes, ITypeLib** library) {
+  if (library == nullptr) return E_INVALIDARG;
+  *library = nullptr;
+  return Guarded([&] {
+    std::optional<MsftFile> file = MsftFile::Read(std::move(bytes));
+    if (!file) return TYPE_E_CANTLOADLIBRARY;
+    *library = new TypeLibrary(std::move(*file));
+    return S_OK;
+  });
+}
+
+}  // namespace korvane::platform
+
+// A .tlb file, or a module holding the library as resource TYPELIB 1, read as
+// data: the module is never loaded, so nothing in it runs.
 extern "C" HRESULT LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib) {
   if (szFile == nullptr || pptlib == nullptr) return E_INVALIDARG;
   *pptlib = nullptr;
-  const std::string path = korvane::platform::Utf8Of(szFile);
-  std::vector<unsigned char> bytes;
-  try {
-    if (!ReadFile(path, bytes)) return TYPE_E_CANTLOADLIBRARY;
+  return Guarded([&] {
+    std::vector<unsigned char> bytes;
+    if (!ReadFile(korvane::platform::Utf8Of(szFile), bytes)) return TYPE_E_CANTLOADLIBRARY;
     if (bytes.size() < 4 || std::memcmp(bytes.data(), "MSFT", 4) != 0) {
-      if (!ReadModuleResource(path, bytes)) return TYPE_E_CANTLOADLIBRARY;
+      std::vector<unsigned char> resource;
+      if (!korvane::platform::ResourceOfImage(bytes, u"TYPELIB", 1, resource)) {
+        return TYPE_E_CANTLOADLIBRARY;
+      }
+      bytes = std::move(resource);
     }
-    MsftFile file(std::move(bytes));
-    if (!file.Valid()) return TYPE_E_CANTLOADLIBRARY;
-    *pptlib = new TypeLibrary(std::move(file));
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+    return korvane::platform::LoadTypeLibFromBytes(std::move(bytes), pptlib);
+  });
 }

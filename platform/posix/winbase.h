@@ -112,7 +112,11 @@ inline constexpr DWORD GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT = 0x2;
 inline constexpr DWORD GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS = 0x4;
 
 // A name without '/' is looked for in the executable's folder first, then
-// where the dynamic loader looks. Failures: ERROR_MOD_NOT_FOUND for a missing
+// where the dynamic loader looks. The names of the system modules whose
+// functions the platform layer provides (KERNEL32, ADVAPI32, OLE32, OLEAUT32,
+// with or without ".dll", any letter case) name the platform layer's own
+// library, here as in GetModuleHandleW, as those are always loaded on
+// Windows. Failures: ERROR_MOD_NOT_FOUND for a missing
 // file, ERROR_BAD_EXE_FORMAT for a file that is not a loadable module.
 extern "C" HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
 extern "C" HMODULE LoadLibraryA(LPCSTR lpLibFileName);

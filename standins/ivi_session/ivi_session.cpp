@@ -77,6 +77,10 @@ ViStatus IviSession_Unlock(ViSession session, ViBoolean* callerHasLock) {
   });
 }
 
+ViStatus IviSessionStandIn_AwaitLockWaiters(ViSession session, unsigned count) {
+  return OnSession(session, [&](SessionState& state) { return state.AwaitLockWaiters(count); });
+}
+
 ViStatus IviSession_SetError(ViSession session, ViStatus code, ViConstString elaboration) {
   try {
     if (session == VI_NULL) {

@@ -65,6 +65,11 @@ IVISESSION_API ViStatus IviSession_GetDataPtr(ViSession session, void** data);
 IVISESSION_API ViStatus IviSession_Lock(ViSession session, ViBoolean* callerHasLock);
 IVISESSION_API ViStatus IviSession_Unlock(ViSession session, ViBoolean* callerHasLock);
 
+// For tests of this stand-in's users, not part of the shared session services: blocks until
+// `count` threads wait in IviSession_Lock for the session (or it is disposed), so that a test
+// knows another thread waits without timing it.
+IVISESSION_API ViStatus IviSessionStandIn_AwaitLockWaiters(ViSession session, unsigned count);
+
 // Stores code and description (a null elaboration stores an empty one) as the session's error,
 // replacing any earlier one. With VI_NULL the pair is stored for the calling thread only.
 IVISESSION_API ViStatus IviSession_SetError(ViSession session, ViStatus code,

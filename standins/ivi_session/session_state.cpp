@@ -45,7 +45,12 @@ bool SessionState::HeldByOther(std::thread::id caller) const {
 ViStatus SessionState::Lock() {
   const auto caller = std::this_thread::get_id();
   std::unique_lock guard(mutex_);
-  lockReleased_.wait(guard, [&] { return disposed_ || !HeldByOther(caller); });
+  if (HeldByOther(caller)) {
+    ++waiters_;
+    lockReleased_.notify_all();  // for AwaitLockWaiters
+    lockReleased_.wait(guard, [&] { return disposed_ || !HeldByOther(caller); });
+    --waiters_;
+  }
   if (disposed_) return IVI_ERROR_INVALID_SESSION_HANDLE;
   owner_ = caller;
   ++depth_;
@@ -60,8 +65,14 @@ ViStatus SessionState::Unlock() {
   if (--depth_ > 0) return VI_SUCCESS;
   owner_ = std::thread::id();
   guard.unlock();
-  lockReleased_.notify_one();
+  lockReleased_.notify_all();  // the waiters, and AwaitLockWaiters
   return VI_SUCCESS;
+}
+
+ViStatus SessionState::AwaitLockWaiters(unsigned count) {
+  std::unique_lock guard(mutex_);
+  lockReleased_.wait(guard, [&] { return disposed_ || waiters_ >= count; });
+  return disposed_ ? IVI_ERROR_INVALID_SESSION_HANDLE : VI_SUCCESS;
 }
 
 void SessionState::Dispose() {

@@ -36,6 +36,9 @@ class alignas(64) SessionState {
   // Releases one level; IVISESSION_ERROR_NOT_LOCKED unless the calling thread holds the lock.
   ViStatus Unlock();
 
+  // Blocks until `count` threads wait in Lock, or the session is disposed.
+  ViStatus AwaitLockWaiters(unsigned count);
+
   // Refuses every later operation and wakes the threads waiting for the lock.
   void Dispose();
 
@@ -49,6 +52,7 @@ class alignas(64) SessionState {
   ErrorRecord error_;
   std::thread::id owner_;  // default id: nobody holds the lock
   unsigned depth_ = 0;
+  unsigned waiters_ = 0;  // threads waiting in Lock
 };
 
 }  // namespace korvane::ivi

@@ -14,14 +14,23 @@ namespace korvane::test {
 using korvane::testing::BesideProgram;
 
 // Runs the registration command with the switches on a module next to the
-// program; true when it succeeded.
-bool RunRegistration(const std::string& switches, const char* moduleFile);
+// program; true when it succeeded. With `errors`, what it wrote to its
+// standard error is kept there.
+bool RunRegistration(const std::string& switches, const char* moduleFile,
+                     std::string* errors = nullptr);
 inline bool Register(const std::string& switches = "") {
   return RunRegistration(switches, KORVANE_DRIVER_FILE);
 }
 
 // Runs a program next to the test program; its exit status.
 int RunProgram(const char* programFile);
+
+// Copies the driver module next to the program under another name; with
+// `damaged`, the copy's type library no longer reads (its signature broken).
+void CopyDriverModule(const char* copyFile, bool damaged);
+
+// Every key and value name below root, one line each, in order.
+std::string Listing(HKEY root);
 
 bool KeyExists(HKEY root, const OleString& path);
 // The text value (the default value for a null name); empty when missing.
@@ -38,6 +47,7 @@ class DriverModule {
   HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) const;
   HRESULT CanUnloadNow() const;
   HRESULT RegisterServer() const;
+  HRESULT Install(BOOL install, LPCWSTR commandLine) const;
 
  private:
   HMODULE module_;

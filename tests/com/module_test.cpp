@@ -41,17 +41,29 @@ TEST_F(ModuleTest, OnlyTheDriverClassHasAClassObjectAndItIsCached) {
   EXPECT_EQ(Factory().Get(), Factory().Get());
 }
 
+// A lock counts like an object: with a driver alive and one lock taken, the
+// driver's release leaves the module locked until the lock is given back.
 TEST_F(ModuleTest, UnloadWaitsForLiveObjectsAndFactoryLocks) {
   ASSERT_EQ(module_.CanUnloadNow(), S_OK);
   ComPtr<IKorvane> driver = CreateDriver();
+  ComPtr<IClassFactory> factory = Factory();
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
   EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
   driver.Reset();
-  EXPECT_EQ(module_.CanUnloadNow(), S_OK);
-  ComPtr<IClassFactory> factory = Factory();
-  factory->LockServer(TRUE);
   EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
-  factory->LockServer(FALSE);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
   EXPECT_EQ(module_.CanUnloadNow(), S_OK);
+}
+
+// DllInstall turns per-user registration on for "user" in any letter case
+// and nothing else: near misses register machine-wide.
+TEST_F(ModuleTest, InstallTakesOnlyTheWordUserForPerUser) {
+  const OleString userClass = OLESTR("Software\\Classes\\CLSID\\") + AnsiToOle(kClsidKorvaneText);
+  for (const OLECHAR* nearMiss : {OLESTR("users"), OLESTR("use"), OLESTR("user "), OLESTR("usr")}) {
+    SCOPED_TRACE(OleToAnsi(nearMiss));
+    EXPECT_EQ(module_.Install(TRUE, nearMiss), S_OK);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, userClass));
+  }
 }
 
 TEST_F(ModuleTest, RegistrationRestoresTheThreadLocale) {
@@ -62,11 +74,19 @@ TEST_F(ModuleTest, RegistrationRestoresTheThreadLocale) {
   SetThreadLocale(saved);
 }
 
-// An outer object that counts what its aggregated driver hands on to it.
+// An outer object that counts what its aggregated driver hands on to it and,
+// as an aggregating object does, answers its own identity and hands every
+// other request to the inner object.
 class Outer final : public IUnknown {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     ++queries;
+    if (IsEqualGUID(iid, IID_IUnknown)) {
+      *object = this;
+      AddRef();
+      return S_OK;
+    }
+    if (inner != nullptr) return inner->QueryInterface(iid, object);
     *object = nullptr;
     return E_NOINTERFACE;
   }
@@ -74,6 +94,7 @@ class Outer final : public IUnknown {
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
   std::atomic<ULONG> refs{1};
   std::atomic<int> queries{0};
+  IUnknown* inner = nullptr;
 };
 
 TEST_F(ModuleTest, AggregatedDriverDelegatesToTheOuterObject) {
@@ -83,15 +104,32 @@ TEST_F(ModuleTest, AggregatedDriverDelegatesToTheOuterObject) {
   EXPECT_EQ(refused, nullptr);
   ComPtr<IUnknown> inner;
   ASSERT_EQ(Factory()->CreateInstance(&outer, IID_IUnknown, inner.GetVoidAddressOf()), S_OK);
+  // The inner unknown is its own identity and counts for itself.
+  IUnknown* innerIdentity = nullptr;
+  ASSERT_EQ(inner->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&innerIdentity)), S_OK);
+  EXPECT_EQ(innerIdentity, inner.Get());
+  innerIdentity->Release();
+  EXPECT_EQ(outer.refs.load(), 1u);
   IKorvane* driver = nullptr;
   ASSERT_EQ(inner->QueryInterface(IID_IKorvane, reinterpret_cast<void**>(&driver)), S_OK);
+  EXPECT_NE(static_cast<void*>(driver), static_cast<void*>(inner.Get()));
   EXPECT_EQ(outer.refs.load(), 2u);  // the interface's reference went to the outer object
+  // Through the driver's interfaces, identity is the outer object's, and
+  // other interfaces come from the inner object by way of the outer one.
+  outer.inner = inner.Get();
+  IUnknown* identity = nullptr;
+  ASSERT_EQ(driver->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+  EXPECT_EQ(identity, &outer);
+  identity->Release();
   void* other = nullptr;
-  EXPECT_EQ(driver->QueryInterface(IID_IIviDriver, &other), E_NOINTERFACE);
-  EXPECT_EQ(outer.queries.load(), 1);
+  ASSERT_EQ(driver->QueryInterface(IID_IIviDriver, &other), S_OK);
+  EXPECT_EQ(other, static_cast<void*>(driver));
+  EXPECT_EQ(outer.queries.load(), 2);
+  static_cast<IUnknown*>(other)->Release();
   driver->Release();
   EXPECT_EQ(outer.refs.load(), 1u);
   EXPECT_EQ(module_.CanUnloadNow(), S_FALSE);
+  outer.inner = nullptr;
   inner.Reset();
   EXPECT_EQ(module_.CanUnloadNow(), S_OK);
 }

@@ -1,25 +1,19 @@
 // Registration of the real module with the system's registration command:
 // the keys each class script writes, creation by ProgID from another
-// process, what unregistration removes and leaves, per-user registration.
+// process, what unregistration removes and leaves, per-user registration,
+// a module name the scripts must quote, and a registration that fails after
+// its scripts ran.
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
 
 #include "com/identifiers.h"
 #include "tests/com/com_module.h"
 
 namespace korvane::test {
 namespace {
-
-// The suite runs with the IVI stand-in and the driver registered.
-class Registered : public ::testing::Environment {
- public:
-  void SetUp() override {
-    ASSERT_TRUE(RunRegistration("", KORVANE_IVI_TYPELIB_FILE));
-    ASSERT_TRUE(Register());
-  }
-};
-[[maybe_unused]] const auto* const kRegistered =
-    ::testing::AddGlobalTestEnvironment(new Registered);
 
 OleString Lower(const char* text) {
   OleString lower = AnsiToOle(text);
@@ -108,20 +102,75 @@ TEST(Registration, UnregistrationRemovesWhatItWroteAndKeepsTheParents) {
   ASSERT_TRUE(Register());
 }
 
+// Per-user registration writes below the user's classes only: the machine's
+// keys list the same before and after (on Linux; under Wine the per-user type
+// library call registers machine-wide, see INSTALL.txt).
 TEST(Registration, PerUserInstallWritesOnlyTheUsersClasses) {
   ASSERT_TRUE(Register("/u"));
-  const HKEY machine = HKEY_LOCAL_MACHINE;
-  const OleString machineClasses = OLESTR("Software\\Classes\\");
   HKEY user = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, OLESTR("Software\\Classes"), 0, nullptr, 0,
                             KEY_ALL_ACCESS, nullptr, &user, nullptr),
             ERROR_SUCCESS);
+#ifndef _WIN32
+  const std::string machine = Listing(HKEY_LOCAL_MACHINE);
+#endif
   ASSERT_TRUE(Register("/n /i:USER"));
   ExpectRegisteredBelow(user);
-  EXPECT_FALSE(KeyExists(machine, machineClasses + ClassKey(kClasses[0])));
+#ifndef _WIN32
+  EXPECT_TRUE(KeyExists(user, OLESTR("TypeLib\\") + Lower(kLibidKorvaneText)));
+  EXPECT_EQ(Listing(HKEY_LOCAL_MACHINE), machine);
+#endif
+  EXPECT_FALSE(
+      KeyExists(HKEY_LOCAL_MACHINE, OLESTR("Software\\Classes\\") + ClassKey(kClasses[0])));
   ASSERT_TRUE(Register("/u /n /i:user"));
   ExpectUnregisteredBelow(user);
   RegCloseKey(user);
+  ASSERT_TRUE(Register());
+}
+
+#ifdef _WIN32
+constexpr char kQuotedCopy[] = "Korvane'{=};.dll";
+constexpr char kDamagedCopy[] = "KorvaneDamaged.dll";
+#else
+constexpr char kQuotedCopy[] = "libKorvane'{=};.so";
+constexpr char kDamagedCopy[] = "libKorvaneDamaged.so";
+#endif
+
+// A module whose file name holds the registry scripts' quote and braces is
+// registered under exactly that name.
+TEST(Registration, ModuleNameWithScriptCharactersIsWrittenExactly) {
+  CopyDriverModule(kQuotedCopy, false);
+  ASSERT_TRUE(RunRegistration("", kQuotedCopy));
+  const OleString server = ClassKey(kClasses[0]) + OLESTR("\\InprocServer32");
+  EXPECT_EQ(TextValue(HKEY_CLASSES_ROOT, server), BesideProgram(kQuotedCopy));
+  EXPECT_TRUE(RunRegistration("/u", kQuotedCopy));
+  std::remove(OleToAnsi(BesideProgram(kQuotedCopy)).c_str());
+  ASSERT_TRUE(Register());
+}
+
+// A module whose type library cannot be read fails registration after its
+// scripts wrote their keys: the install removes them all again, and a later
+// unregistration runs to the end though the library was never registered.
+TEST(Registration, FailedInstallLeavesNothingBehind) {
+  ASSERT_TRUE(Register("/u"));
+  CopyDriverModule(kDamagedCopy, true);
+  std::string errors;
+  EXPECT_FALSE(RunRegistration("/n /i", kDamagedCopy, &errors));
+  ExpectUnregisteredBelow(HKEY_CLASSES_ROOT);
+#ifndef _WIN32
+  // The status as 32 bits: TYPE_E_CANTLOADLIBRARY.
+  EXPECT_NE(errors.find("DllInstall in " + OleToAnsi(BesideProgram(kDamagedCopy)) +
+                        " failed: 0x80029C4A\n"),
+            std::string::npos)
+      << errors;
+#endif
+  EXPECT_FALSE(RunRegistration("", kDamagedCopy));  // no clean-up: the scripts' keys stay
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, OLESTR("AppID\\Korvane.dll")));
+  // The library that was never registered cannot be removed; that does not
+  // count against unregistration, whose result is the application script's.
+  EXPECT_TRUE(RunRegistration("/u", kDamagedCopy));
+  ExpectUnregisteredBelow(HKEY_CLASSES_ROOT);
+  std::remove(OleToAnsi(BesideProgram(kDamagedCopy)).c_str());
   ASSERT_TRUE(Register());
 }
 

@@ -161,6 +161,22 @@ TEST_F(DriverTest, ANewInitializeStartsFromTheOptionDefaults) {
   EXPECT_EQ(1u, vc::OpenSessionCount());
 }
 
+// Close empties the attribute cache: a setting the simulated session cached is gone when the
+// driver is initialized again.
+TEST_F(DriverTest, InitializeAfterCloseFindsTheAttributeCacheEmpty) {
+  ASSERT_EQ(S_OK, InitializeSimulated());
+  ComPtr<IKorvaneFansAlarm> alarm;
+  ASSERT_EQ(S_OK, driver_->QueryInterface(IID_IKorvaneFansAlarm, alarm.GetVoidAddressOf()));
+  ASSERT_EQ(S_OK, alarm->put_Enabled(VARIANT_FALSE));
+  VARIANT_BOOL enabled = VARIANT_TRUE;
+  ASSERT_EQ(S_OK, alarm->get_Enabled(&enabled));
+  ASSERT_EQ(VARIANT_FALSE, enabled);
+  ASSERT_EQ(S_OK, driver_->Close());
+  ASSERT_EQ(S_OK, InitializeSimulated());
+  ASSERT_EQ(S_OK, alarm->get_Enabled(&enabled));
+  EXPECT_EQ(VARIANT_TRUE, enabled);
+}
+
 TEST_F(DriverTest, NullOutPointerIsReportedWithMemberAndParameter) {
   EXPECT_EQ(kNullPointer, driver_->get_Initialized(nullptr));
   ErrorRecord error = TakeErrorInfo();

@@ -40,6 +40,12 @@ TEST_F(TraceThroughEntryPointsTest, RecordsExactlyTheTracedCalls) {
   // Fails in its implementation: recorded with its status and message.
   ASSERT_EQ(static_cast<HRESULT>(0x80047061),
             Initialize(OLESTR("PXI<1>"), true, false, OLESTR("Cache=\"x\" & more")));
+  // Tracing the failure kept no reference to its error information: ours is the only one.
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(S_OK, GetErrorInfo(0, &info));
+  EXPECT_EQ(2u, info->AddRef());
+  info->Release();
+  EXPECT_EQ(0u, info->Release());
   ASSERT_EQ(S_OK, driver_->Close());
 
   const XmlDocument trace = ReadTrace();

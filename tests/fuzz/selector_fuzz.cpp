@@ -20,6 +20,7 @@ void CheckPaths(std::string_view text, const SelectorParse& parse) {
   constexpr std::string_view kNameChars =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_!";
   Require(!parse.paths.empty() && parse.paths.size() <= kMaxSelectorPaths, "one to the most paths");
+  Require(parse.paths.size() * parse.paths.front().size() <= kMaxSelectorNames, "the most names");
   std::set<SelectorPath> seen;
   for (const SelectorPath& path : parse.paths) {
     Require(!path.empty() && path.size() == parse.paths.front().size(), "one number of levels");

@@ -85,6 +85,48 @@ TEST(FailedOpen, LeavesNothingBehind) {
   }
 }
 
+// IdQuery and Reset reach the driver each in its own place: against a model the identity query
+// refuses, a reset alone opens and resets the chassis, a query alone fails the open unreset.
+TEST(OpenSession, IdQueryAndResetKeepTheirPlaces) {
+  for (const ViBoolean idQuery : {VI_FALSE, VI_TRUE}) {
+    SCOPED_TRACE(idQuery);
+    const chassis::ScopedReset reset;
+    chassis::SetText(chassis::Text::kModel, "Q1234Z");
+    ViSession vi = VI_NULL;
+    const ViBoolean doReset = idQuery == VI_FALSE ? VI_TRUE : VI_FALSE;
+    EXPECT_EQ(Korvane_init(const_cast<char*>("PXI0::0::INSTR"), idQuery, doReset, &vi),
+              idQuery ? IVI_ERROR_ID_QUERY_FAILED : VI_SUCCESS);
+    std::size_t resets = 0;
+    for (const std::string& call : chassis::Calls()) resets += call.rfind("reset(", 0) == 0;
+    EXPECT_EQ(resets, doReset ? 1u : 0u);
+    if (vi != VI_NULL) {
+      EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);
+    }
+  }
+}
+
+// A read takes the first item its selector names (a write takes every one, see c_client.c); a
+// range is a write's alone: rails have no numbered names, so it names unknown rails.
+TEST(OpenSession, ReadsTakeTheFirstItemAndOnlyWritesTakeRanges) {
+  const chassis::ScopedReset reset;
+  ViSession vi = VI_NULL;
+  ASSERT_EQ(Korvane_init(const_cast<char*>("PXI0::0::INSTR"), VI_FALSE, VI_FALSE, &vi), VI_SUCCESS);
+  chassis::SetTemperature(0, 31);
+  chassis::SetTemperature(1, 32);
+  ViReal64 degrees = 0;
+  EXPECT_EQ(Korvane_GetAttributeViReal64(vi, "TS2,TS1", KORVANE_ATTR_TEMPERATURE_SENSOR_TEMPERATURE,
+                                         &degrees),
+            VI_SUCCESS);
+  EXPECT_EQ(degrees, 32);
+  const ViAttr enabled = KORVANE_ATTR_VOLTAGE_RAIL_ALARM_ENABLED;
+  EXPECT_EQ(Korvane_SetAttributeViBoolean(vi, "VPLUS1-VPLUS2", enabled, VI_TRUE),
+            IVI_ERROR_UNKNOWN_PHYSICAL_IDENTIFIER);
+  ViBoolean on = VI_FALSE;
+  EXPECT_EQ(Korvane_GetAttributeViBoolean(vi, "VPLUS1-VPLUS2", enabled, &on),
+            IVI_ERROR_BADLY_FORMED_SELECTOR);
+  EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);
+}
+
 // A session that opened holds exactly one driver object and one chassis access object until
 // its close, which leaves nothing; the handle is refused afterwards.
 TEST(OpenSession, CloseEndsTheDriverObject) {

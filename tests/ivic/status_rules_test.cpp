@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "diag/message_table.h"
 #include "ivic/status_codes.h"
 #include "ivic/text.h"
 #include "platform/com_ptr.h"
@@ -44,6 +46,31 @@ TEST(StatusRules, EveryResultMapsIntoItsSpaceWithAText) {
                              IVI_ERROR_IVI_ATTR_NOT_READABLE, IVI_ERROR_TYPES_DO_NOT_MATCH}) {
     EXPECT_TRUE(MessageOfStatus(attribute).empty());
   }
+}
+
+// The inserts (%1, %2, %3) a text names, as a bit set.
+unsigned Inserts(std::string_view text) {
+  unsigned found = 0;
+  for (std::size_t at = text.find('%'); at != std::string_view::npos; at = text.find('%', at + 1)) {
+    if (at + 1 < text.size() && text[at + 1] >= '1' && text[at + 1] <= '3')
+      found |= 1u << (text[at + 1] - '1');
+  }
+  return found;
+}
+
+// The C texts are worded apart from the driver's message table, and name, unfilled, only
+// inserts that the message-table entry whose result maps to their status has too.
+TEST(StatusRules, CTextsNameTheInsertsOfTheirMessageTableEntry) {
+  int withInserts = 0;
+  for (const MessageEntry& entry : MessageTable()) {
+    const ViStatus status = StatusOfResult(entry.status);
+    if (status == KORVANE_ERROR_GENERIC) continue;
+    const unsigned inserts = Inserts(OleToAnsi(entry.text));
+    const unsigned named = Inserts(MessageOfStatus(status));
+    EXPECT_EQ(named & ~inserts, 0u) << entry.codeName;
+    withInserts += named != 0;
+  }
+  EXPECT_GT(withInserts, 5);
 }
 
 class TranslationTest : public ::testing::Test {

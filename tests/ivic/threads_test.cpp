@@ -2,17 +2,22 @@
 // virtual chassis. In every round each thread reads its own item while a gate holds the read in
 // the chassis library until all threads' reads are inside together (forced overlap), then
 // routes its own trigger line and reads it back; afterwards each thread reads back its own error.
+// Then a session lock that holds another thread's call, and two closes of one session at once.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "com/module.h"
 #include "ivic/Korvane.h"
+#include "ivic/close_claim.h"
 #include "standins/chassis/virtual_chassis.h"
+#include "standins/ivi_session/ivi_session.h"
 #include "tests/support/barrier.h"
 #include "tests/support/chassis_control.h"
 #include "tests/support/gate.h"
@@ -125,6 +130,67 @@ TEST(Threads, TwoThreadsOnTwoSessions) {
       });
   EXPECT_EQ(wrong, 0);
   for (ViSession vi : sessions) EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// While one thread holds the session through Korvane_LockSession, another thread's call waits in
+// its driver lookup; it runs once the lock is released. A watcher reports the waiting call; the
+// test goes on at whichever comes first, the waiting or the call's end.
+TEST(Threads, LockSessionMakesAnotherThreadsCallWait) {
+  const chassis::ScopedReset reset;
+  const ViSession vi = OpenOnVirtualChassis();
+  ViBoolean hasLock = VI_FALSE;
+  ASSERT_EQ(Korvane_LockSession(vi, &hasLock), VI_SUCCESS);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool waiting = false;
+  bool done = false;
+  const auto report = [&](bool& flag) {
+    std::lock_guard lock(mutex);
+    flag = true;
+    changed.notify_all();
+  };
+  ViStatus status = -1;
+  std::thread other([&] {
+    ViInt32 count = 0;
+    status = Korvane_GetAttributeViInt32(vi, "", KORVANE_ATTR_FANS_COUNT, &count);
+    report(done);
+  });
+  std::thread watcher([&] {
+    if (IviSessionStandIn_AwaitLockWaiters(vi, 1) == VI_SUCCESS) report(waiting);
+  });
+  {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return waiting || done; });
+    EXPECT_TRUE(waiting && !done);
+  }
+  EXPECT_EQ(Korvane_UnlockSession(vi, &hasLock), VI_SUCCESS);
+  other.join();
+  EXPECT_EQ(status, VI_SUCCESS);
+  EXPECT_EQ(Korvane_close(vi), VI_SUCCESS);  // also ends a watcher still waiting
+  watcher.join();
+}
+
+// The first close is held inside the driver's Close (in the chassis library's ioClose) while a
+// second close of the session starts: the second waits for the first, then finds the handle gone.
+TEST(Threads, OfTwoClosesOfOneSessionExactlyOneSucceeds) {
+  const chassis::ScopedReset reset;
+  const ViSession vi = OpenOnVirtualChassis();
+  ViStatus first = -1;
+  ViStatus second = -1;
+  {
+    testing::Gate gate;
+    const testing::BlockChassisCall block(chassis::Operation::kIoClose, gate);
+    std::thread closer([&] { first = Korvane_close(vi); });
+    gate.AwaitArrivals(1);
+    std::thread racer([&] { second = Korvane_close(vi); });
+    ivic::AwaitCloseWaiters(vi, 1);
+    gate.Open();
+    closer.join();
+    racer.join();
+  }
+  EXPECT_EQ(first, VI_SUCCESS);
+  EXPECT_EQ(second, IVI_ERROR_INVALID_SESSION_HANDLE);
   EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 

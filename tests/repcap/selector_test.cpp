@@ -67,6 +67,27 @@ TEST(SelectorLimitTest, AcceptsTheMostPathsAndNoMore) {
             SelectorFault::kBadlyFormed);
 }
 
+// The most names (paths times levels) are accepted and one more level is
+// refused before anything is expanded: a selector of the most paths over tens
+// of thousands of levels (205 KB) is refused as badly formed, where expanding
+// it would take gigabytes.
+TEST(SelectorLimitTest, BoundsPathsTimesLevelsBeforeExpanding) {
+  constexpr std::size_t kLevels = kMaxSelectorNames / kMaxSelectorPaths;
+  std::string levels;
+  for (std::size_t i = 1; i < kLevels; ++i) levels += ":L";
+  const std::string most = "[" + Range("X", 1, kMaxSelectorPaths) + "]" + levels;
+  const SelectorParse parse = ParseSelector(most, true);
+  ASSERT_FALSE(parse.fault);
+  EXPECT_EQ(parse.paths.size() * parse.paths.front().size(), kMaxSelectorNames);
+  EXPECT_EQ(ParseSelector(most + ":L", true).fault, SelectorFault::kBadlyFormed);
+
+  std::string names;
+  for (std::size_t i = 0; i < kMaxSelectorPaths; ++i) names += (i ? ",N" : "N") + std::to_string(i);
+  std::string hostile = "[" + names + "]";
+  while (hostile.size() < 205 * 1024) hostile += ":L";
+  EXPECT_EQ(ParseSelector(hostile, false).fault, SelectorFault::kBadlyFormed);
+}
+
 struct FaultCase {
   std::string text;
   bool ranges_allowed;

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "tools/korvane/alarm_names.h"
+#include "tools/korvane/html_text.h"
 
 namespace korvane::cli {
 namespace {
@@ -39,29 +40,6 @@ td.failed,tr.failed td{background:#fff3e0;color:#e65100}
 .alarms{color:#b71c1c;font-weight:600}.error,.failures{color:#e65100}
 )";
 
-std::string Html(std::string_view text) {
-  std::string escaped;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
-
 std::string Printf(const char* format, double value) {
   char text[64];
   std::snprintf(text, sizeof text, format, value);
@@ -73,11 +51,12 @@ template <typename T>
 std::string Cell(const Reading<T>& reading, const char* format) {
   if (const T* value = reading.get())
     return "<td>" + Printf(format, static_cast<double>(*value)) + "</td>";
-  return "<td class=\"failed\" title=\"" + Html(reading.failure()->message) + "\">failed</td>";
+  return "<td class=\"failed\" title=\"" + HtmlEscaped(reading.failure()->message) +
+         "\">failed</td>";
 }
 
 std::string Text(const Reading<std::string>& reading) {
-  if (const auto* value = reading.get()) return Html(*value);
+  if (const auto* value = reading.get()) return HtmlEscaped(*value);
   return "<span class=\"failed\">failed</span>";
 }
 
@@ -130,7 +109,8 @@ void WriteDetails(std::ostream& out, const HealthReport& r) {
   if (const auto* sensors = r.sensors.get())
     for (const auto& sensor : *sensors)
       out << "<tr" << (sensor.celsius.value_or(-INFINITY) > above ? " class=\"alarm\"" : "")
-          << "><td>" << Html(sensor.name) << "</td>" << Cell(sensor.celsius, "%.1f") << "</tr>";
+          << "><td>" << HtmlEscaped(sensor.name) << "</td>" << Cell(sensor.celsius, "%.1f")
+          << "</tr>";
   out << "<tr><td>alarm above</td>" << Cell(r.maxTemperature, "%.0f") << "</tr></table></div>";
 
   const bool slow = r.fanUnderspeedAlarm.value_or(false);
@@ -140,7 +120,7 @@ void WriteDetails(std::ostream& out, const HealthReport& r) {
   if (const auto* fans = r.fans.get())
     for (const auto& fan : *fans)
       out << "<tr" << (fan.rpm.value_or(INT32_MAX) < below ? " class=\"alarm\"" : "") << "><td>"
-          << Html(fan.name) << "</td>" << Cell(fan.rpm, "%.0f") << "</tr>";
+          << HtmlEscaped(fan.name) << "</td>" << Cell(fan.rpm, "%.0f") << "</tr>";
   out << "<tr><td>alarm below</td>" << Cell(r.minFanSpeed, "%.0f") << "</tr></table></div>";
 
   out << "<div class=\"rails\"><h3>Voltage rails</h3><table><tr><th>Rail</th><th>V</th>"
@@ -148,9 +128,9 @@ void WriteDetails(std::ostream& out, const HealthReport& r) {
   if (const auto* rails = r.rails.get())
     for (const auto& rail : *rails) {
       const bool alarm = rail.alarm.value_or(false);
-      out << "<tr" << (alarm ? " class=\"alarm\"" : "") << "><td>" << Html(rail.name) << "</td>"
-          << Cell(rail.volts, "%.3f") << Cell(rail.nominal, "%.3f") << Cell(rail.lower, "%.3f")
-          << Cell(rail.upper, "%.3f")
+      out << "<tr" << (alarm ? " class=\"alarm\"" : "") << "><td>" << HtmlEscaped(rail.name)
+          << "</td>" << Cell(rail.volts, "%.3f") << Cell(rail.nominal, "%.3f")
+          << Cell(rail.lower, "%.3f") << Cell(rail.upper, "%.3f")
           << (rail.alarm.ok() ? (alarm ? "<td>ALARM</td>" : "<td>ok</td>")
                               : "<td class=\"failed\">failed</td>")
           << "</tr>";
@@ -160,7 +140,7 @@ void WriteDetails(std::ostream& out, const HealthReport& r) {
 
 void WriteChassis(std::ostream& out, const ChassisSample& sample) {
   const char* state = State(sample);
-  out << "<section class=\"chassis " << state << "\"><h2>" << Html(sample.label)
+  out << "<section class=\"chassis " << state << "\"><h2>" << HtmlEscaped(sample.label)
       << "<span class=\"badge " << state << "\">" << state << "</span>";
   if (sample.report && sample.report->virtualChassis)
     out << "<span class=\"badge virtual\">virtual chassis</span>";
@@ -168,24 +148,25 @@ void WriteChassis(std::ostream& out, const ChassisSample& sample) {
     out << "<span class=\"badge simulated\">simulated</span>";
   out << "</h2><p class=\"note\">";
   if (sample.report) out << Text(sample.report->model) << " at ";
-  out << "'" << Html(sample.resource) << "'";
+  out << "'" << HtmlEscaped(sample.resource) << "'";
   if (sample.report) out << ", serial " << Text(sample.report->serial);
   out << ", read " << LocalTime(sample.readingTime) << "</p>";
   if (!sample.report) {
-    out << "<p class=\"error\">" << Html(sample.error) << "</p></section>";
+    out << "<p class=\"error\">" << HtmlEscaped(sample.error) << "</p></section>";
     return;
   }
   const auto alarms = AlarmsSet(*sample.report);
   if (!alarms.empty()) {
     out << "<p class=\"alarms\">Alarms set: ";
-    for (size_t i = 0; i < alarms.size(); ++i) out << (i ? ", " : "") << Html(InWords(alarms[i]));
+    for (size_t i = 0; i < alarms.size(); ++i)
+      out << (i ? ", " : "") << HtmlEscaped(InWords(alarms[i]));
     out << "</p>";
   }
   WriteDetails(out, *sample.report);
   const auto failures = Failures(*sample.report);
   if (!failures.empty()) {
     out << "<ul class=\"failures\">";
-    for (const auto& failure : failures) out << "<li>" << Html(failure.message) << "</li>";
+    for (const auto& failure : failures) out << "<li>" << HtmlEscaped(failure.message) << "</li>";
     out << "</ul>";
   }
   out << "</section>";

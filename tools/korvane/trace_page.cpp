@@ -7,6 +7,7 @@
 
 #include "ivic/Korvane.h"
 #include "ivic/result_runs.h"
+#include "tools/korvane/html_text.h"
 
 namespace korvane::cli {
 namespace {
@@ -331,33 +332,6 @@ class Page {
 };
 
 }  // namespace
-
-std::string HtmlEscaped(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 void WriteTracePage(std::ostream& out, const TraceSummary& summary, const PageFacts& facts) {
   Page(out, summary, facts).Write();

@@ -25,7 +25,4 @@ struct PageFacts {
 
 void WriteTracePage(std::ostream& out, const TraceSummary& summary, const PageFacts& facts);
 
-// Text as HTML text or attribute value.
-std::string HtmlEscaped(std::string_view text);
-
 }  // namespace korvane::cli

@@ -2,7 +2,6 @@
 // driver call) give whole records in a well-formed file.
 #include <gtest/gtest.h>
 
-#include <future>
 #include <map>
 #include <set>
 #include <string>
@@ -60,70 +59,6 @@ TEST(TraceThreads, ConcurrentRecordsStayWholeAndNoneIsLost) {
     EXPECT_EQ(values.size(), static_cast<size_t>(kCalls)) << name;  // every call's own output
     EXPECT_EQ(threadIdsByName[name].size(), 1u) << name;
   }
-}
-
-// A traced call on a thread of its own whose member runs until released:
-// its record is open in the file from construction to Finish.
-class BlockedCall {
- public:
-  BlockedCall(CTraceLog& log, const char* member)
-      : thread_([this, &log, member] {
-          testing::TraceCall(log, "IKorvaneFan", member, S_OK, {}, [this] {
-            running_.set_value();
-            release_.get_future().wait();
-          });
-        }) {
-    running_.get_future().wait();
-  }
-  ~BlockedCall() { Finish(); }
-  BlockedCall(const BlockedCall&) = delete;  // owns a thread
-  BlockedCall& operator=(const BlockedCall&) = delete;
-
-  void Finish() {
-    if (!thread_.joinable()) return;
-    release_.set_value();
-    thread_.join();
-  }
-
- private:
-  std::promise<void> running_, release_;
-  std::thread thread_;
-};
-
-// Calls of other threads run beside the driver's calls and its Close: a
-// record that ends while another is open follows that one, the other
-// thread's record does not make the pending close, and the file ends after
-// the Close record, also when Close ends while another record is open.
-TEST(TraceThreads, RecordsThatEndWhileAnotherIsOpenFollowItAndCloseStaysLast) {
-  testing::TempFolder folder;
-  const OleString path = folder.File("overlap.xml");
-  CTraceLog log;
-  log.SetFileName(path);
-  ASSERT_EQ(log.SetEnabled(true), S_OK);
-  auto text = [&path] { return testing::ReadWholeFile(path); };
-
-  BlockedCall first(log, "get_RPM");
-  testing::TraceCall(log, "IKorvaneFans", "get_Count");
-  EXPECT_EQ(text().find("get_Count"), std::string::npos) << "waits for the open record";
-  HRESULT hr = S_OK;
-  CMethodTrace close(&log, "IIviDriver", "Close", &hr);
-  close.WriteStart();
-  log.MarkClosePending();
-  first.Finish();
-  EXPECT_TRUE(log.closePending()) << "another thread's record made the close";
-
-  BlockedCall second(log, "get_Temperature");
-  close.Close();
-  EXPECT_EQ(text().find("</TraceRecords>"), std::string::npos) << "ended inside a record";
-  second.Finish();
-
-  EXPECT_FALSE(log.closePending());
-  const auto doc = testing::ParseXml(text());  // ended by the close
-  std::vector<std::string> names;
-  for (const testing::XmlElement* m : doc.root.Children("Method")) {
-    names.push_back(m->Attribute("Name"));
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"get_RPM", "get_Count", "get_Temperature", "Close"}));
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+// A small file system of its own for a test (a tmpfs mounted on a new temporary folder), to
+// fill the disk or take writing away without touching anyone else's files. Mounting needs a
+// Linux system and the right to mount; where either is missing, available() is false and
+// reason() says why, for the test's skip message.
+
+#include <cstddef>
+#include <string>
+
+#include "platform/ole_string.h"
+#include "tests/support/temp_folder.h"
+
+namespace korvane::testing {
+
+class SmallFileSystem {
+ public:
+  // `bytes` of room; `readOnly` mounts it so that nothing can be created in it.
+  explicit SmallFileSystem(size_t bytes, bool readOnly = false);
+  ~SmallFileSystem();                                // unmounts
+  SmallFileSystem(const SmallFileSystem&) = delete;  // one unmount
+  SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+  bool available() const { return mounted_; }
+  const std::string& reason() const { return reason_; }
+  OleString File(std::string_view name) const { return folder_.File(name); }
+
+ private:
+  TempFolder folder_;
+  bool mounted_ = false;
+  std::string reason_;
+};
+
+}  // namespace korvane::testing

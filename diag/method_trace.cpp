@@ -78,7 +78,7 @@ void CMethodTrace::WriteStart() noexcept {
   started_ = true;
   try {
     FormatStart(text_);
-    faulted_ = !log_->BeginRecord(text_);
+    faulted_ = !log_->BeginRecord(text_, startCounter_);
     text_.clear();
   } catch (...) {
     // Out of memory while formatting: the record is lost, the call is not.

@@ -46,6 +46,10 @@ OleString StartFailureText(const OleString& file, HRESULT status) {
          SystemReason(status);
 }
 
+// How often a record looks whether another program deleted or cut the file.
+constexpr int kRecordsPerCheck = 64;
+constexpr double kCheckSeconds = 0.1;
+
 // Default names of one second are numbered from the second session on.
 constexpr int kMaxDefaultNameSequence = 1000;
 
@@ -139,6 +143,8 @@ HRESULT CTraceLog::StartLocked() {
   if (!startNote_.empty()) AppendTraceNote(scratch_, startNote_);
   root_.StartElement(kRootElement);  // completed by the first record
   lastSave_ = TraceCounterNow();
+  lastCheck_ = lastSave_;
+  recordsSinceCheck_ = 0;
   SetStateLocked(TraceState::kActive);
   if (const HRESULT written = file_.Write(scratch_); FAILED(written)) {
     FailLocked(written,
@@ -234,10 +240,16 @@ OleString CTraceLog::filePath() const {
   return filePath_;
 }
 
-bool CTraceLog::BeginRecord(std::string_view start) {
+bool CTraceLog::BeginRecord(std::string_view start, LONGLONG now) {
   std::lock_guard lock(mutex_);
   if (!file_.isOpen()) return true;  // Close already ended the file
-  // Another program may have deleted or cut the file since the last record.
+  if (++recordsSinceCheck_ < kRecordsPerCheck &&
+      TraceCounterSeconds(now - lastCheck_) < kCheckSeconds) {
+    return AppendStartLocked(start);
+  }
+  recordsSinceCheck_ = 0;
+  lastCheck_ = now;
+  // Another program may have deleted or cut the file meanwhile.
   switch (file_.Check()) {
     case TraceFile::Change::kDeleted:
       FailLocked(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
@@ -250,6 +262,10 @@ bool CTraceLog::BeginRecord(std::string_view start) {
     case TraceFile::Change::kNone:
       break;
   }
+  return AppendStartLocked(start);
+}
+
+bool CTraceLog::AppendStartLocked(std::string_view start) {
   scratch_.clear();
   if (!AppendLocked(start)) return false;
   recordOpen_ = true;

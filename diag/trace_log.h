@@ -21,8 +21,9 @@
 // so that IsEnabled() costs one load while tracing is off.
 //
 // Faults: a write the system refuses (disk full, a read-only or vanished
-// file) or a file that another program deleted or cut stops the log for
-// good; the call that met the fault keeps its own status, and failure()
+// file) or a file that another program deleted or cut (found within 64
+// records or a tenth of a second: asking the system costs as much as a
+// write) stops the log; the call that met the fault keeps its own status, and failure()
 // tells why (for that call's error information, and the next reads of
 // TraceEnabled).
 
@@ -141,8 +142,11 @@ class CTraceLog {
     holders_.fetch_sub(1, std::memory_order_relaxed);
   }
   // Called by a recorded call before its member runs, with its Method start
-  // and inputs; false when they could not be written (the log stopped).
-  bool BeginRecord(std::string_view start);
+  // and inputs and the performance counter at its start; false when they
+  // could not be written (the log stopped). Looks whether another program
+  // deleted or cut the file every 64 records and at least every tenth of a
+  // second of calls.
+  bool BeginRecord(std::string_view start, LONGLONG now);
   // Called once per traced call as it ends: `text` is the rest of its record,
   // or null when the call was not recorded. `now` is the performance counter
   // at the call's end. Writes the text, runs the save check, then ends the
@@ -158,6 +162,7 @@ class CTraceLog {
   // another session took gets a number: _2, _3...).
   HRESULT CreateFileLocked(const SYSTEMTIME& now, OleString& path);
   bool AppendLocked(std::string_view text);
+  bool AppendStartLocked(std::string_view start);
   // Stops the log for good after a fault of its file.
   void FailLocked(HRESULT status, const OleString& reason);
   void SaveCheckLocked(LONGLONG now);
@@ -190,6 +195,8 @@ class CTraceLog {
   HRESULT fault_ = S_OK;
   LONGLONG lastSave_ = 0;    // performance counter
   bool recordOpen_ = false;  // a Method start is in the file without its end
+  int recordsSinceCheck_ = 0;
+  LONGLONG lastCheck_ = 0;  // performance counter
   std::string scratch_;
   TraceXmlWriter root_{scratch_, 0};
 };

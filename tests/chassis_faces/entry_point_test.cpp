@@ -128,8 +128,12 @@ TEST_F(EntryPointTest, ATraceFileFaultIsReportedBesideTheCallsOwnResult) {
       OLESTR("Korvane: Tracing stopped: the trace file ") + path +
       OLESTR(
           " was cut or changed by another program. Switch tracing on again to start a new file.");
-  EXPECT_EQ(S_OK, faces_.system->get_Uptime(&uptime));
-  EXPECT_EQ(why, TakeDescription());
+  OleString description;  // of the call that found the cut, within 64 calls
+  for (int call = 0; call < 64 && description.empty(); ++call) {
+    EXPECT_EQ(S_OK, faces_.system->get_Uptime(&uptime));
+    description = TakeDescription();
+  }
+  EXPECT_EQ(why, description);
   VARIANT_BOOL on = VARIANT_TRUE;
   EXPECT_EQ(S_OK, faces_.system->get_TraceEnabled(&on));
   EXPECT_EQ(VARIANT_FALSE, on);

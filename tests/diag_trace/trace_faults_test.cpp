@@ -74,7 +74,7 @@ TEST(TraceFaults, AFullDiskStopsTheLogAfterItsLastWholePart) {
 }
 
 // Another program (here the test, past the platform layer) cuts or deletes
-// the file: the next record finds out and writes nothing.
+// the file: a record within the next 64 finds out.
 TEST(TraceFaults, AFileCutOrDeletedByAnotherProgramStopsTheLog) {
   struct Case {
     const char* name;
@@ -102,10 +102,11 @@ TEST(TraceFaults, AFileCutOrDeletedByAnotherProgramStopsTheLog) {
     } catch (const std::filesystem::filesystem_error&) {
       GTEST_SKIP() << "this system keeps other programs from changing an open trace file";
     }
-    EXPECT_EQ(TraceUntilStopped(log, 2), 1);
+    EXPECT_LE(TraceUntilStopped(log, 100), 64);
     ExpectStopped(log, path, c.status, c.reason);
     if (testing::FileExists(path)) {
-      EXPECT_EQ(testing::ReadTraceText(path), "") << "nothing after the cut";
+      const std::string after = testing::ReadTraceText(path);
+      EXPECT_EQ(after.find("<?xml"), std::string::npos) << "only records written after the cut";
     }
     // Switching on again starts a new file.
     EXPECT_EQ(log.SetEnabled(true), S_OK);
@@ -132,8 +133,7 @@ TEST(TraceFaults, ASecondWriterOrAReadOnlyFolderIsRefusedWithTheReason) {
   EXPECT_EQ(second.SetEnabled(true), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
   EXPECT_FALSE(second.IsEnabled());
   EXPECT_NE(Narrow(second.startFailure())
-                .find("Korvane: Cannot create the trace file " + Narrow(path) +
-                      ": The process cannot access"),
+                .find("Korvane: Cannot create the trace file " + Narrow(path) + ": "),
             std::string::npos)
       << Narrow(second.startFailure());
   EXPECT_NE(test::RunChild(Narrow(path) + " 0 exit"), 0) << "another process took the file";

@@ -74,12 +74,9 @@ TEST_F(EntryPointTest, HoldsTheObjectForTheWholeCall) {
   Object().ObjectLock().Leave();
 }
 
-// While tracing, a call holds the log for its whole length, taken before the
-// object's lock. Forced: while the log is held (as by a traced call of
-// another thread), a driver Close and a fan's call both wait for it; waiting,
-// neither holds its object's lock, so that Close, once it has the log, can
-// detach the fan (which needs the fan's lock). A fan call holding its lock
-// while it waits would deadlock there.
+// Forced: while the log is held, a driver Close and a fan's call wait for it
+// holding no object lock, so Close can then detach the fan (a fan call
+// holding its lock while it waits would deadlock there).
 TEST_F(EntryPointTest, CallsWaitForTheTraceBeforeTakingTheirObjectsLock) {
   TempFolder folder;
   StartHardware((OLESTR("DriverSetup=Trace=true, TraceName=") + folder.File("calls")).c_str());

@@ -1,19 +1,14 @@
-// A process killed at random points while four threads trace calls leaves
-// every record its threads completed, whole, and the start of every call in
-// flight, and the recipe for a cut trace makes the file well-formed XML.
-//
-// Each kill is of a forked child: its threads count, in memory shared with
-// the test, the calls whose start they have written and the calls they have
-// completed; a fifth thread kills the child once a random number of calls
-// has completed. Kills land wherever the four threads are.
+// Forked children, killed while four threads trace calls once a random
+// number of calls has completed, leave every record their threads completed,
+// whole, and the start of every call in flight (the threads count both in
+// memory shared with the test). POSIX only; on Windows see
+// TraceLogTest.AProcessThatDiesLeavesItsRecordsAndTheStartOfItsCall.
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
 
 #include <atomic>
 #include <map>
@@ -29,8 +24,6 @@
 
 namespace korvane {
 namespace {
-
-#ifndef _WIN32
 
 constexpr int kThreads = 4;
 constexpr int kKills = 120;
@@ -135,15 +128,6 @@ TEST(TraceCrash, KillsAtRandomPointsLeaveEveryCompletedRecordAndEveryStartWhole)
   }
   munmap(progress, sizeof(Progress));
 }
-
-#else
-
-TEST(TraceCrash, KillsAtRandomPointsLeaveEveryCompletedRecordAndEveryStartWhole) {
-  GTEST_SKIP() << "forks its children: POSIX only (the Windows build's crash test is "
-                  "TraceLogTest.AProcessThatDiesLeavesItsRecordsAndTheStartOfItsCall)";
-}
-
-#endif
 
 }  // namespace
 }  // namespace korvane

@@ -147,8 +147,8 @@ HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args...
     HRESULT status = S_OK;
     // A log switched on since the call began is not held: the call goes
     // untraced.
-    CMethodTrace trace(traceHold.log() == &driver.TraceLog() ? traceHold.log() : nullptr,
-                       member.context().interfaceName, member.context().memberName, &status);
+    CMethodTrace trace(&driver.TraceLog(), member.context().interfaceName,
+                       member.context().memberName, &status, traceHold.log() == &driver.TraceLog());
     if (trace.active()) entry::AddTraceParams(trace, member, args...);
     trace.WriteStart();
     status = Guarded([&] {

@@ -39,10 +39,12 @@ class CMethodTrace {
 
   // `log` may be null. The names and the status must outlive the record; the
   // names are literals of the entry points.
+  // `mayRecord` false: the record writes nothing (the entry point found
+  // tracing off as the call began), but Close still acts on a pending close.
   CMethodTrace(CTraceLog* log, const char* interfaceName, const char* memberName,
-               const HRESULT* status) noexcept
+               const HRESULT* status, bool mayRecord = true) noexcept
       : log_(log), interfaceName_(interfaceName), memberName_(memberName), status_(status) {
-    if (log_ != nullptr && log_->IsEnabled()) {
+    if (log_ != nullptr && mayRecord && log_->IsEnabled()) {
       log_->Hold();
       if (log_->IsEnabled()) {
         Begin();

@@ -387,16 +387,6 @@ TEST_F(TraceLogTest, ThePendingCloseEndsTheFileAfterTheCloseRecord) {
   EXPECT_EQ(Text(), text);
 }
 
-TEST_F(TraceLogTest, APausedLogIsStillEndedByTheCloseCall) {
-  ASSERT_EQ(log_.SetEnabled(true), S_OK);
-  TraceCall(log_, "IKorvaneFans", "get_Count");
-  ASSERT_EQ(log_.SetEnabled(false), S_OK);
-  log_.MarkClosePending();
-  TraceCall(log_, "IIviDriver", "Close");  // not recorded, but acts on the flag
-  EXPECT_FALSE(log_.closePending());
-  EXPECT_EQ(MethodCount(), 1u);
-}
-
 TEST_F(TraceLogTest, ARecordKeepsAtMost25Parameters) {
   ASSERT_EQ(log_.Start(), S_OK);
   HRESULT hr = S_OK;

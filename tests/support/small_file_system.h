@@ -1,8 +1,6 @@
 #pragma once
-// A small file system of its own for a test (a tmpfs mounted on a new temporary folder), to
-// fill the disk or take writing away without touching anyone else's files. Mounting needs a
-// Linux system and the right to mount; where either is missing, available() is false and
-// reason() says why, for the test's skip message.
+// A small tmpfs of a test's own, mounted on a new temporary folder (Linux, with the right to
+// mount; else available() is false and reason() says why, for the test's skip message).
 
 #include <cstddef>
 #include <string>

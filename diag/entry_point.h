@@ -148,7 +148,7 @@ HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args...
     // A log switched on since the call began is not held: the call goes
     // untraced.
     CMethodTrace trace(&driver.TraceLog(), member.context().interfaceName,
-                       member.context().memberName, &status, traceHold.log() == &driver.TraceLog());
+                       member.context().memberName, &status, &traceHold);
     if (trace.active()) entry::AddTraceParams(trace, member, args...);
     trace.WriteStart();
     status = Guarded([&] {

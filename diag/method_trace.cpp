@@ -83,7 +83,7 @@ void CMethodTrace::WriteStart() noexcept {
   } catch (...) {
     // Out of memory while formatting: the record is lost, the call is not.
     active_ = false;
-    log_->Release();
+    ReleaseOwnHold();
   }
 }
 
@@ -105,7 +105,7 @@ void CMethodTrace::Close() noexcept {
   } catch (...) {
     // Out of memory while formatting: the rest is lost, the call is not.
   }
-  log_->Release();
+  ReleaseOwnHold();
 }
 
 void CMethodTrace::FormatStart(std::string& out) const {

@@ -39,18 +39,23 @@ class CMethodTrace {
 
   // `log` may be null. The names and the status must outlive the record; the
   // names are literals of the entry points.
-  // `mayRecord` false: the record writes nothing (the entry point found
-  // tracing off as the call began), but Close still acts on a pending close.
+  // `hold`: the entry point's hold on the log, taken before the object's
+  // lock; the record writes only when it holds `log` (it still acts on a
+  // pending close). Without one the record holds the log itself.
   CMethodTrace(CTraceLog* log, const char* interfaceName, const char* memberName,
-               const HRESULT* status, bool mayRecord = true) noexcept
+               const HRESULT* status, const TraceCallHold* hold = nullptr) noexcept
       : log_(log), interfaceName_(interfaceName), memberName_(memberName), status_(status) {
-    if (log_ != nullptr && mayRecord && log_->IsEnabled()) {
-      log_->Hold();
-      if (log_->IsEnabled()) {
-        Begin();
-      } else {
-        log_->Release();
-      }
+    if (log_ == nullptr || !log_->IsEnabled()) return;
+    if (hold != nullptr) {
+      if (hold->log() == log_) Begin();
+      return;
+    }
+    log_->Hold();
+    ownHold_ = true;
+    if (log_->IsEnabled()) {
+      Begin();
+    } else {
+      ReleaseOwnHold();
     }
   }
   // Closes the record if the entry point did not (an exception unwinding
@@ -84,6 +89,10 @@ class CMethodTrace {
 
  private:
   void Begin() noexcept;
+  void ReleaseOwnHold() noexcept {
+    if (ownHold_) log_->Release();
+    ownHold_ = false;
+  }
   void FormatStart(std::string& out) const;
   void FormatRest(std::string& out, LONGLONG endCounter) const;
 
@@ -95,6 +104,7 @@ class CMethodTrace {
   bool started_ = false;
   bool closed_ = false;
   bool faulted_ = false;
+  bool ownHold_ = false;
   std::string text_;
   int paramCount_ = 0;
   // Set by Begin only; left uninitialized while tracing is off.

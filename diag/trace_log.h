@@ -16,7 +16,8 @@
 // traced call holds the log for its whole length (CMethodTrace takes the
 // recursive mutex; the entry point takes it before the object's lock, so the
 // log always comes first and a driver call waiting for an item's lock cannot
-// hold the log that the item's call waits for). Records therefore follow one
+// hold the log that the item's call waits for; the settings and the file have
+// a mutex of their own, taken last). Records therefore follow one
 // another whole, in the order their calls ran. The state is atomic as well
 // so that IsEnabled() costs one load while tracing is off.
 //
@@ -135,10 +136,10 @@ class CTraceLog {
   // Held by a recorded call for its whole length (see TraceCallHold).
   void Hold() {
     holders_.fetch_add(1, std::memory_order_relaxed);
-    mutex_.lock();
+    callMutex_.lock();
   }
   void Release() {
-    mutex_.unlock();
+    callMutex_.unlock();
     holders_.fetch_sub(1, std::memory_order_relaxed);
   }
   // Called by a recorded call before its member runs, with its Method start
@@ -169,6 +170,10 @@ class CTraceLog {
   // Every change of the state goes through here, to count the active logs.
   void SetStateLocked(TraceState state);
 
+  // Held by a traced call for its whole length, before its object's lock.
+  std::recursive_mutex callMutex_;
+  // Guards the file, the writer state and the settings; taken last, briefly,
+  // also by untraced calls under their object's lock.
   mutable std::recursive_mutex mutex_;
   std::atomic<int> holders_{0};
   static std::atomic<int> activeLogs_;

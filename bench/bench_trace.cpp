@@ -1,9 +1,8 @@
 // The cost of tracing a call: a recorded call into a trace file (its start
-// copied into the file's mapping before the member runs, the rest after it),
-// and a record-sized write three ways: into the mapping as the log writes
-// now, through WriteFile (the log made two such calls per record before), and
-// into a 64 KiB buffer of the process written out when full (the log's first
-// way, which lost the buffer in a crash); and a call while tracing is off.
+// written before the member runs, the rest after it, each with one WriteFile,
+// the log held for the whole call) on one and on two threads; beside it a
+// record-sized write through the trace file and through WriteFile alone, and
+// a call while tracing is off.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -25,9 +24,10 @@ OleString TempFile(const char* name) {
 
 // An entry point's tracing for get_Name(Index in long, val out string).
 HRESULT TracedGetName(CTraceLog* log, BSTR name, BSTR* out) {
+  const TraceCallHold hold(log);
   HRESULT hr = S_OK;
   LONG index = 3;
-  CMethodTrace trace(log, "IKorvaneTemperatureSensors", "get_Name", &hr);
+  CMethodTrace trace(hold.log(), "IKorvaneTemperatureSensors", "get_Name", &hr);
   if (trace.active()) {
     trace.Add(TraceParam::In("Index", index));
     trace.Add(TraceParam::Out("val", out));
@@ -38,26 +38,33 @@ HRESULT TracedGetName(CTraceLog* log, BSTR name, BSTR* out) {
   return hr;
 }
 
+// The threads share one log, made and ended by the first thread outside the
+// timed loop (whose start and end every thread passes together).
 void BM_TracedCallIntoFile(benchmark::State& state) {
-  const OleString path = TempFile("korvane_bench_trace_");
+  static CTraceLog* log = nullptr;
+  static const OleString path = TempFile("korvane_bench_trace_");
+  if (state.thread_index() == 0) {
+    log = new CTraceLog;
+    log->SetFileName(path);
+    log->SetSizeMax(0x7FFFFFFF);
+    if (FAILED(log->SetEnabled(true))) state.SkipWithError("cannot create the trace file");
+  }
   BSTR name = SysAllocString(OLESTR("TEMP_3"));
   BSTR out = nullptr;
-  {
-    CTraceLog log;
-    log.SetFileName(path);
-    log.SetSizeMax(0x7FFFFFFF);
-    if (FAILED(log.SetEnabled(true))) state.SkipWithError("cannot create the trace file");
-    for (auto _ : state) benchmark::DoNotOptimize(TracedGetName(&log, name, &out));
-    state.SetItemsProcessed(state.iterations());
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(TracedGetName(log, name, &out));
+  state.SetItemsProcessed(state.iterations());
   SysFreeString(name);
-  DeleteFileW(path.c_str());
+  if (state.thread_index() == 0) {
+    delete log;
+    DeleteFileW(path.c_str());
+  }
 }
-BENCHMARK(BM_TracedCallIntoFile);
+BENCHMARK(BM_TracedCallIntoFile)->Threads(1)->Threads(2)->UseRealTime();
 
 constexpr size_t kRecordSize = 330;  // about the size of the record above
 
-// One record-sized write into the trace file: a copy into its mapping.
+// One record-sized write into the trace file: one WriteFile at its end, and
+// now and then a second one that fills the rest of a page.
 void BM_RecordSizedTraceFileWrite(benchmark::State& state) {
   const OleString path = TempFile("korvane_bench_mapped_");
   const std::string record(kRecordSize, 'x');
@@ -106,25 +113,6 @@ void BM_RecordSizedWriteFile(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_RecordSizedWriteFile);
-
-// One record-sized append to a 64 KiB buffer that a WriteFile empties when full.
-void BM_RecordSizedBufferedWrite(benchmark::State& state) {
-  ScratchFile file("korvane_bench_buffered_");
-  if (!file.ok()) state.SkipWithError("cannot create the file");
-  const std::string record(kRecordSize, 'x');
-  std::string buffer;
-  buffer.reserve(0x10000);
-  for (auto _ : state) {
-    if (buffer.size() + record.size() > buffer.capacity()) {
-      file.Write(buffer);
-      buffer.clear();
-    }
-    buffer += record;
-    benchmark::DoNotOptimize(buffer.data());
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_RecordSizedBufferedWrite);
 
 void BM_CallWithTracingOff(benchmark::State& state) {
   CTraceLog log;  // never started

@@ -60,12 +60,17 @@ HRESULT Korvane::IKorvaneSystem_get_SerialNumber(BSTR* val) {
 // the simulate flag plays a part.
 HRESULT Korvane::IKorvaneSystem_get_TraceEnabled(VARIANT_BOOL* val) {
   *val = TraceLog().IsEnabled() ? VARIANT_TRUE : VARIANT_FALSE;
+  // A log that a fault of its file stopped says why, beside the reading.
+  if (const HRESULT fault = TraceLog().fault(); FAILED(fault)) {
+    Reporter().ReportCustomError(fault, TraceLog().startFailure().c_str());
+  }
   return S_OK;
 }
 
 HRESULT Korvane::IKorvaneSystem_put_TraceEnabled(VARIANT_BOOL val) {
   const HRESULT status = TraceLog().SetEnabled(val != VARIANT_FALSE);
-  if (FAILED(status)) return Reporter().ReportCustomError(status, TraceLog().startFailure().c_str());
+  if (FAILED(status))
+    return Reporter().ReportCustomError(status, TraceLog().startFailure().c_str());
   return status;
 }
 

@@ -124,6 +124,12 @@ HRESULT Guarded(Step step) noexcept {
 template <class Node, class Impl, class... Args>
 HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args... args) noexcept {
   return Guarded([&]() -> HRESULT {
+    // While tracing is on the driver's log is held for the whole call, and
+    // always before the object's lock (see CTraceLog).
+    using DriverForCall = decltype(node.DriverForCall());
+    const DriverForCall traceDriver =
+        CTraceLog::AnyEnabled() ? node.DriverForCall() : DriverForCall{};
+    const TraceCallHold traceHold(traceDriver ? &traceDriver->TraceLog() : nullptr);
     CriticalSectionLock lock(node.ObjectLock());
     const auto driverForCall = node.DriverForCall();
     if (!driverForCall) return node.ReportDetached(member);
@@ -139,8 +145,10 @@ HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args...
     }
     if (!member.has(MemberFlags::InOut)) entry::EmptyOutputs(args...);
     HRESULT status = S_OK;
+    // A log switched on since the call began is not held: the call goes
+    // untraced.
     CMethodTrace trace(&driver.TraceLog(), member.context().interfaceName,
-                       member.context().memberName, &status);
+                       member.context().memberName, &status, &traceHold);
     if (trace.active()) entry::AddTraceParams(trace, member, args...);
     trace.WriteStart();
     status = Guarded([&] {
@@ -150,6 +158,12 @@ HRESULT RunEntryPoint(const MemberRecord& member, Node& node, Impl impl, Args...
       return (node.*impl)(args...);
     });
     trace.Close();
+    if (trace.faulted() && status == S_OK) {
+      // The call's own result stands; its error information says why the
+      // trace stopped.
+      driver.Reporter().ReportCustomError(driver.TraceLog().fault(),
+                                          driver.TraceLog().startFailure().c_str());
+    }
     return status;
   });
 }

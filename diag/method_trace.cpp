@@ -78,11 +78,12 @@ void CMethodTrace::WriteStart() noexcept {
   started_ = true;
   try {
     FormatStart(text_);
-    record_ = log_->BeginRecord(text_);
-    if (record_ != 0) text_.clear();
+    faulted_ = !log_->BeginRecord(text_, startCounter_);
+    text_.clear();
   } catch (...) {
     // Out of memory while formatting: the record is lost, the call is not.
     active_ = false;
+    ReleaseOwnHold();
   }
 }
 
@@ -92,7 +93,7 @@ void CMethodTrace::Close() noexcept {
   closed_ = true;
   if (log_ == nullptr) return;
   if (!active_) {
-    if (log_->closePendingHere()) log_->FinishRecord(0, nullptr, 0);
+    if (log_->closePendingHere()) log_->FinishRecord(nullptr, 0);
     return;
   }
   const LONGLONG endCounter = TraceCounterNow();
@@ -100,10 +101,11 @@ void CMethodTrace::Close() noexcept {
   // would run at thread exit in a module that COM may have unloaded by then.
   try {
     FormatRest(text_, endCounter);
-    log_->FinishRecord(record_, &text_, endCounter);
+    if (!log_->FinishRecord(&text_, endCounter)) faulted_ = true;
   } catch (...) {
     // Out of memory while formatting: the rest is lost, the call is not.
   }
+  ReleaseOwnHold();
 }
 
 void CMethodTrace::FormatStart(std::string& out) const {

@@ -1,10 +1,11 @@
 #pragma once
 // The trace record of one interface call, kept on the entry point's stack.
 //
-// Use, in an entry point (after the null-pointer checks):
+// Use, in an entry point (after the null-pointer checks; the entry point has
+// taken a TraceCallHold before the object's lock):
 //
 //   HRESULT hr = S_OK;
-//   CMethodTrace trace(&driver->traceLog(), "IKorvaneTemperatureSensors", "get_Name", &hr);
+//   CMethodTrace trace(hold.log(), "IKorvaneTemperatureSensors", "get_Name", &hr);
 //   if (trace.active()) {  // parameters are built only while recording
 //     trace.Add(TraceParam::In("Index", Index));
 //     trace.Add(TraceParam::Out("val", val));
@@ -18,8 +19,10 @@
 // it is constructed and writes the Method start with the inputs as they were
 // passed at WriteStart; Close writes the rest: the outputs read through their
 // pointers, the status with the thread's error message, and the execution
-// time (see CTraceLog for how the two halves reach the file). Tracing never
-// changes the call's status and reports no failure of its own.
+// time (see CTraceLog for how the two halves reach the file). A recording
+// record holds its log from construction to Close, so the records of other
+// threads wait for it. Tracing never changes the call's status; faulted()
+// tells the entry point that the log stopped on a fault of its file.
 
 #include <cstdint>
 #include <string>
@@ -36,10 +39,24 @@ class CMethodTrace {
 
   // `log` may be null. The names and the status must outlive the record; the
   // names are literals of the entry points.
+  // `hold`: the entry point's hold on the log, taken before the object's
+  // lock; the record writes only when it holds `log` (it still acts on a
+  // pending close). Without one the record holds the log itself.
   CMethodTrace(CTraceLog* log, const char* interfaceName, const char* memberName,
-               const HRESULT* status) noexcept
+               const HRESULT* status, const TraceCallHold* hold = nullptr) noexcept
       : log_(log), interfaceName_(interfaceName), memberName_(memberName), status_(status) {
-    if (log_ != nullptr && log_->IsEnabled()) Begin();
+    if (log_ == nullptr || !log_->IsEnabled()) return;
+    if (hold != nullptr) {
+      if (hold->log() == log_) Begin();
+      return;
+    }
+    log_->Hold();
+    ownHold_ = true;
+    if (log_->IsEnabled()) {
+      Begin();
+    } else {
+      ReleaseOwnHold();
+    }
   }
   // Closes the record if the entry point did not (an exception unwinding
   // through it, say); the status is then whatever the location holds.
@@ -62,12 +79,20 @@ class CMethodTrace {
   // point did not.
   void WriteStart() noexcept;
 
-  // Writes the rest of the record and lets the log act on a pending close.
-  // Only the first call does anything.
+  // Writes the rest of the record, lets the log act on a pending close and
+  // releases the log. Only the first call does anything.
   void Close() noexcept;
+
+  // Whether a write of this record met a fault of the file that stopped the
+  // log (CTraceLog::startFailure() tells why).
+  bool faulted() const { return faulted_; }
 
  private:
   void Begin() noexcept;
+  void ReleaseOwnHold() noexcept {
+    if (ownHold_) log_->Release();
+    ownHold_ = false;
+  }
   void FormatStart(std::string& out) const;
   void FormatRest(std::string& out, LONGLONG endCounter) const;
 
@@ -78,9 +103,8 @@ class CMethodTrace {
   bool active_ = false;
   bool started_ = false;
   bool closed_ = false;
-  // The log's number of this record while its start is in the file; 0 while
-  // the start waits in text_.
-  uint64_t record_ = 0;
+  bool faulted_ = false;
+  bool ownHold_ = false;
   std::string text_;
   int paramCount_ = 0;
   // Set by Begin only; left uninitialized while tracing is off.

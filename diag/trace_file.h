@@ -1,12 +1,13 @@
 #pragma once
-// The open trace file. Text is copied into a shared view of the file's mapping, with no buffer
-// in the process: what a call writes is the file's content (seen by every reader) once Write
-// returns, and the system keeps it when the process dies right after, without any system call
-// per write.
+// The open trace file. Each Write appends its text with one system write at the end of the file,
+// so the file holds exactly the text written so far: it grows as records arrive, a reader (tail
+// -f, an editor) sees plain text at every moment, and what a Write returned from stays in the
+// file when the process dies right after.
 //
-// The file grows a piece at a time. While it is open, and after a process that died with it
-// open, the text is followed by zero bytes up to the end of the last piece: the text ends at the
-// first zero byte (it never holds one). Close cuts the file there.
+// A kill can cut a system write only where the write crosses from one 4 KiB page of the file to
+// the next; so a text that would cross a page boundary, and fits in a page, starts on the next
+// page, the gap before it filled with blanks (spaces and a line end, which XML ignores). A text
+// longer than a page (a value of thousands of characters) is written as it is.
 
 #include <cstdint>
 #include <string_view>
@@ -17,43 +18,40 @@ namespace korvane {
 
 class TraceFile {
  public:
-  // The file grows by this much when a write finds no room (a multiple of the 64 KiB at which
-  // views may start).
-  static constexpr uint64_t kGrowth = 1 << 20;
+  static constexpr uint64_t kPage = 4096;
+
+  // Why the file is no longer this writer's to append to.
+  enum class Change { kNone, kDeleted, kResized };
 
   TraceFile() = default;
   ~TraceFile() { Close(); }
-  // A copy would close the handles twice; ownership moves instead.
+  // A copy would close the handle twice; ownership moves instead.
   TraceFile(const TraceFile&) = delete;
   TraceFile& operator=(const TraceFile&) = delete;
   TraceFile(TraceFile&& other) noexcept;
   TraceFile& operator=(TraceFile&& other) noexcept;
 
-  // Creates the file new, replacing one of that name, shared for reading by others. Returns the
-  // system error as an HRESULT.
-  HRESULT Create(const OLECHAR* path);
-  // Appends `text`; false when the file could not grow to hold it (nothing is written then, and
-  // the next write is attempted normally).
-  bool Write(std::string_view text);
+  // Creates the file for appending, shared for reading by others: CREATE_ALWAYS replaces a file
+  // of that name, CREATE_NEW fails on one. Returns the system error as an HRESULT (a file that
+  // another writer holds open gives ERROR_SHARING_VIOLATION).
+  HRESULT Create(const OLECHAR* path, DWORD disposition = CREATE_ALWAYS);
+  // Appends `text`. On failure returns the system error as an HRESULT and leaves the file as it
+  // was before (a write the disk cut short is taken back).
+  HRESULT Write(std::string_view text);
+  // Whether another program deleted the file or changed its length since the last write.
+  Change Check() const;
   // Writes the file to disk.
   bool Flush();
   // The length of the text written, or -1 when no file is open.
   LONGLONG Size() const { return isOpen() ? static_cast<LONGLONG>(end_) : -1; }
-  // Cuts the file after its text and closes it.
   void Close();
   bool isOpen() const { return file_ != INVALID_HANDLE_VALUE; }
 
  private:
-  // Makes room for `bytes` more after the text: the file grows and the view moves to its end.
-  bool Reserve(uint64_t bytes);
-  void Unmap();
+  HRESULT Append(std::string_view text);
 
   HANDLE file_ = INVALID_HANDLE_VALUE;
-  HANDLE mapping_ = nullptr;
-  char* view_ = nullptr;    // maps the file from viewStart_ to capacity_
-  uint64_t viewStart_ = 0;  // a multiple of 64 KiB
-  uint64_t capacity_ = 0;   // the file's size while open
-  uint64_t end_ = 0;        // the text's length
+  uint64_t end_ = 0;  // the text's length
 };
 
 }  // namespace korvane

@@ -46,13 +46,34 @@ OleString StartFailureText(const OleString& file, HRESULT status) {
          SystemReason(status);
 }
 
+// How often a record looks whether another program deleted or cut the file.
+constexpr int kRecordsPerCheck = 64;
+constexpr double kCheckSeconds = 0.1;
+
+// Default names of one second are numbered from the second session on.
+constexpr int kMaxDefaultNameSequence = 1000;
+
+OleString StoppedText(const OleString& file, const OLECHAR* what) {
+  return OLESTR("Korvane: Tracing stopped: the trace file ") + file + what +
+         OLESTR(" Switch tracing on again to start a new file.");
+}
+
 }  // namespace
+
+std::atomic<int> CTraceLog::activeLogs_{0};
 
 CTraceLog::CTraceLog() : processId_(GetCurrentProcessId()) {}
 
 CTraceLog::~CTraceLog() {
   std::lock_guard lock(mutex_);
   if (file_.isOpen()) CloseFileLocked();
+  SetStateLocked(TraceState::kStopped);
+}
+
+void CTraceLog::SetStateLocked(TraceState state) {
+  const bool wasActive = state_.exchange(state) == TraceState::kActive;
+  const bool active = state == TraceState::kActive;
+  if (active != wasActive) activeLogs_.fetch_add(active ? 1 : -1, std::memory_order_relaxed);
 }
 
 void CTraceLog::SetFileName(OleString name) {
@@ -97,7 +118,7 @@ void CTraceLog::SetStartNote(OleString note) {
 
 void CTraceLog::Stop() {
   std::lock_guard lock(mutex_);
-  state_ = TraceState::kStopped;
+  SetStateLocked(TraceState::kStopped);
 }
 
 HRESULT CTraceLog::Start() {
@@ -109,45 +130,59 @@ HRESULT CTraceLog::StartLocked() {
   if (state_ == TraceState::kActive) return E_UNEXPECTED;
   SYSTEMTIME now;
   GetLocalTime(&now);
-  OleString path;
-  const HRESULT hr = fileName_.empty() ? DefaultTraceFilePath(namePrefix_, now, path)
-                                       : TraceFilePathForName(fileName_, path);
-  if (FAILED(hr)) {
-    startFailure_ = StartFailureText(fileName_.empty() ? namePrefix_ : fileName_, hr);
-    return hr;
-  }
   const OleString stylesheet = FindTraceStylesheet(stylesheet_);
-
   if (file_.isOpen()) CloseFileLocked();  // a paused log's earlier file is complete
-  TraceFile file;
-  const HRESULT created = file.Create(path.c_str());
-  if (FAILED(created)) {
-    startFailure_ = StartFailureText(path, created);
-    return created;
-  }
+  OleString path;
+  if (const HRESULT created = CreateFileLocked(now, path); FAILED(created)) return created;
 
-  file_ = std::move(file);
   filePath_ = std::move(path);
   startFailure_.clear();
+  fault_ = S_OK;
   scratch_.assign(kXmlDeclaration);
   if (!stylesheet.empty()) AppendStylesheetLine(scratch_, stylesheet);
   if (!startNote_.empty()) AppendTraceNote(scratch_, startNote_);
   root_.StartElement(kRootElement);  // completed by the first record
-  file_.Write(scratch_);             // a failed write is not reported
   lastSave_ = TraceCounterNow();
-  state_ = TraceState::kActive;
+  lastCheck_ = lastSave_;
+  recordsSinceCheck_ = 0;
+  SetStateLocked(TraceState::kActive);
+  if (const HRESULT written = file_.Write(scratch_); FAILED(written)) {
+    FailLocked(written,
+               StoppedText(filePath_, OLESTR(" could not be written: ")) + SystemReason(written));
+  }
   return S_OK;
+}
+
+HRESULT CTraceLog::CreateFileLocked(const SYSTEMTIME& now, OleString& path) {
+  if (!fileName_.empty()) {
+    HRESULT hr = TraceFilePathForName(fileName_, path);
+    if (SUCCEEDED(hr)) hr = file_.Create(path.c_str(), CREATE_ALWAYS);
+    if (FAILED(hr)) startFailure_ = StartFailureText(path.empty() ? fileName_ : path, hr);
+    return hr;
+  }
+  HRESULT hr = S_OK;
+  for (int sequence = 1; sequence <= kMaxDefaultNameSequence; ++sequence) {
+    hr = DefaultTraceFilePath(namePrefix_, now, sequence, path);
+    if (SUCCEEDED(hr)) hr = file_.Create(path.c_str(), CREATE_NEW);
+    if (hr != HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) &&
+        hr != HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION)) {
+      break;
+    }
+  }
+  if (FAILED(hr)) startFailure_ = StartFailureText(path.empty() ? namePrefix_ : path, hr);
+  return hr;
 }
 
 HRESULT CTraceLog::SetEnabled(bool on) {
   std::lock_guard lock(mutex_);
   if (!on) {
-    if (state_ == TraceState::kActive) state_ = TraceState::kStopped;
+    if (state_ == TraceState::kActive) SetStateLocked(TraceState::kStopped);
     return S_OK;
   }
   if (!enabled_.exchange(true)) return StartLocked();
   if (state_ == TraceState::kSizeLimited) return S_OK;
-  state_ = TraceState::kActive;  // in the same file, even when none is open
+  if (FAILED(fault_)) return StartLocked();  // the faulty file is given up
+  SetStateLocked(TraceState::kActive);       // in the same file, even when none is open
   return S_OK;
 }
 
@@ -165,19 +200,17 @@ void CTraceLog::CloseFile() {
 
 void CTraceLog::CloseFileLocked() {
   if (file_.isOpen()) {
-    // A record still open belongs to a call that has not ended: it is closed
-    // with its inputs only, so the document is complete; its rest is dropped.
-    scratch_.assign(openRecord_ != 0 ? kMethodEnd : "");
-    scratch_ += waiting_;
+    // A record still open belongs to a call that has not ended (its thread
+    // is unwinding): it is closed with its inputs only, so the document is
+    // complete.
+    scratch_.assign(recordOpen_ ? kMethodEnd : "");
     root_.EndAll();
-    file_.Write(scratch_);
+    AppendLocked({});
     file_.Close();
   }
-  openRecord_ = 0;
-  waiting_.clear();
-  closeAfterOpenRecord_ = false;
+  recordOpen_ = false;
   closePending_ = false;
-  state_ = TraceState::kStopped;
+  SetStateLocked(TraceState::kStopped);
 }
 
 void CTraceLog::MarkClosePending() {
@@ -197,58 +230,84 @@ OleString CTraceLog::startFailure() const {
   return startFailure_;
 }
 
+HRESULT CTraceLog::fault() const {
+  std::lock_guard lock(mutex_);
+  return fault_;
+}
+
 OleString CTraceLog::filePath() const {
   std::lock_guard lock(mutex_);
   return filePath_;
 }
 
-uint64_t CTraceLog::BeginRecord(std::string_view start) {
+bool CTraceLog::BeginRecord(std::string_view start, LONGLONG now) {
   std::lock_guard lock(mutex_);
-  if (openRecord_ != 0 || !file_.isOpen()) return 0;
-  AppendLocked(start);
-  openRecord_ = ++lastRecord_;
-  return openRecord_;
+  if (!file_.isOpen()) return true;  // Close already ended the file
+  if (++recordsSinceCheck_ < kRecordsPerCheck &&
+      TraceCounterSeconds(now - lastCheck_) < kCheckSeconds) {
+    return AppendStartLocked(start);
+  }
+  recordsSinceCheck_ = 0;
+  lastCheck_ = now;
+  // Another program may have deleted or cut the file meanwhile.
+  switch (file_.Check()) {
+    case TraceFile::Change::kDeleted:
+      FailLocked(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+                 StoppedText(filePath_, OLESTR(" was deleted by another program.")));
+      return false;
+    case TraceFile::Change::kResized:
+      FailLocked(HRESULT_FROM_WIN32(ERROR_FILE_INVALID),
+                 StoppedText(filePath_, OLESTR(" was cut or changed by another program.")));
+      return false;
+    case TraceFile::Change::kNone:
+      break;
+  }
+  return AppendStartLocked(start);
 }
 
-void CTraceLog::FinishRecord(uint64_t record, const std::string* text, LONGLONG now) {
+bool CTraceLog::AppendStartLocked(std::string_view start) {
+  scratch_.clear();
+  if (!AppendLocked(start)) return false;
+  recordOpen_ = true;
+  return true;
+}
+
+bool CTraceLog::FinishRecord(const std::string* text, LONGLONG now) {
   std::lock_guard lock(mutex_);
   bool written = true;
-  if (text != nullptr) {
-    if (record != 0) {
-      // Not the open record any more when the file was ended meanwhile.
-      written = record == openRecord_ && EndOpenRecordLocked(*text);
-    } else if (openRecord_ != 0) {
-      waiting_ += *text;
-    } else {
-      written = AppendLocked(*text);
-    }
+  if (text != nullptr && file_.isOpen()) {
+    scratch_.clear();
+    written = AppendLocked(*text);
+    recordOpen_ = false;
     SaveCheckLocked(now);
   }
-  if (!closePending_ || closeThread_ != GetCurrentThreadId()) return;
-  if (openRecord_ != 0) {
-    closeAfterOpenRecord_ = true;  // this call's record waits for the open one
-  } else if (written) {
-    CloseFileLocked();
-  }
-}
-
-bool CTraceLog::EndOpenRecordLocked(std::string_view rest) {
-  openRecord_ = 0;
-  bool written = file_.Write(rest);
-  if (!waiting_.empty()) {
-    written = file_.Write(waiting_) && written;
-    waiting_.clear();
-  }
-  if (closeAfterOpenRecord_) CloseFileLocked();
+  if (written && closePending_ && closeThread_ == GetCurrentThreadId()) CloseFileLocked();
   return written;
 }
 
-bool CTraceLog::AppendLocked(std::string_view record) {
-  if (!file_.isOpen()) return true;  // Close already ended the file
+// Writes scratch_ and `text` after it; the first record also completes the
+// root's start tag.
+bool CTraceLog::AppendLocked(std::string_view text) {
+  if (!file_.isOpen()) return true;
+  root_.CompleteStartTag();  // the first record completes the root's start tag
+  scratch_ += text;
+  const HRESULT status = file_.Write(scratch_);
+  if (FAILED(status)) {
+    FailLocked(status,
+               StoppedText(filePath_, OLESTR(" could not be written: ")) + SystemReason(status));
+  }
+  return SUCCEEDED(status);
+}
+
+void CTraceLog::FailLocked(HRESULT status, const OleString& reason) {
+  fault_ = status;
+  startFailure_ = reason;
+  file_.Close();
+  root_.EndAll();  // the writer starts afresh with the next file
   scratch_.clear();
-  if (!root_.CompleteStartTag()) return file_.Write(record);
-  scratch_ += record;  // the first record goes out with the root's ">"
-  return file_.Write(scratch_);
+  recordOpen_ = false;
+  closePending_ = false;
+  SetStateLocked(TraceState::kStopped);
 }
 
 void CTraceLog::SaveCheckLocked(LONGLONG now) {
@@ -256,7 +315,7 @@ void CTraceLog::SaveCheckLocked(LONGLONG now) {
   if (TraceCounterSeconds(now - lastSave_) < saveIntervalMinutes_ * 60.0) return;
   file_.Flush();
   if (file_.Size() > sizeMax_ && enabled_ && state_ == TraceState::kActive) {
-    state_ = TraceState::kSizeLimited;
+    SetStateLocked(TraceState::kSizeLimited);
   }
   lastSave_ = now;
 }

@@ -3,23 +3,30 @@
 // XML file that every traced call is appended to (CMethodTrace writes the
 // records).
 //
-// Crash safety: a record goes into the file (TraceFile: a shared mapping, no
-// buffer in the process) in two parts: its Method start with the inputs
-// before the member runs, the rest (outputs, status, time, end tag) when it
-// ends. After a crash the file holds every completed record and the start of
-// the call that was running, then zero bytes; it lacks only the end tags,
-// which a reader supplies (the end tag of that Method, if open, and of
-// TraceRecords). A second reader sees each record as soon as its call returns.
+// Crash safety: a record goes into the file (TraceFile: one system write per
+// part, nothing held in the process) in two parts: its Method start with the
+// inputs before the member runs, the rest (outputs, status, time, end tag)
+// when it ends. After a crash the file holds every completed record and the
+// start of each call that was running; it lacks only the end tags, which a
+// reader supplies (the end tag of that Method, if open, and of TraceRecords).
+// A second reader sees each record as soon as its call returns.
 //
 // Concurrency: driver calls (under the driver lock) and item calls (under
-// their item locks only) write into the same log at the same time. One record
-// at a time is open in the file: a call that begins while another thread's
-// record is open keeps its start and writes its whole record when it ends; a
-// record completed while another is open waits in the log and follows the
-// open one's end. Records therefore never interleave or nest, and nothing
-// waits for another call. The mutex guards the file, the writer state and
-// the settings the save check reads; the state is atomic as well so that
-// IsEnabled() costs one load.
+// their item locks only) write into the same log. While tracing is on, a
+// traced call holds the log for its whole length (CMethodTrace takes the
+// recursive mutex; the entry point takes it before the object's lock, so the
+// log always comes first and a driver call waiting for an item's lock cannot
+// hold the log that the item's call waits for; the settings and the file have
+// a mutex of their own, taken last). Records therefore follow one
+// another whole, in the order their calls ran. The state is atomic as well
+// so that IsEnabled() costs one load while tracing is off.
+//
+// Faults: a write the system refuses (disk full, a read-only or vanished
+// file) or a file that another program deleted or cut (found within 64
+// records or a tenth of a second: asking the system costs as much as a
+// write) stops the log; the call that met the fault keeps its own status, and failure()
+// tells why (for that call's error information, and the next reads of
+// TraceEnabled).
 
 #include <atomic>
 #include <cstdint>
@@ -85,12 +92,20 @@ class CTraceLog {
   // none is open (the start failed, or Close completed it), the log is active
   // and writes nothing. Off: pauses recording.
   HRESULT SetEnabled(bool on);
-  // Why the last start failed, for the caller's error information:
-  // "Korvane: Cannot create the trace file <path>: <system's reason>".
+  // Why the last start failed, or why a fault stopped the log, for the
+  // caller's error information: "Korvane: Cannot create the trace file
+  // <path>: <system's reason>", "Korvane: Tracing stopped: ...".
   OleString startFailure() const;
+  // The fault that stopped the log (its status, and the text startFailure
+  // gives), or S_OK while none did.
+  HRESULT fault() const;
   // Whether calls are being recorded now; the entry points ask this on every
   // call, so it is one relaxed load.
   bool IsEnabled() const { return state() == TraceState::kActive; }
+  // Whether any log of the process is recording: the entry points look for
+  // their driver's log only then, so that with tracing off a call costs one
+  // load.
+  static bool AnyEnabled() { return activeLogs_.load(std::memory_order_relaxed) > 0; }
   // Run by Initialize: takes the driver's identifier as the default file
   // name's prefix and starts when the start request is set (a log that is
   // still recording, from an Initialize that failed later on, carries on in
@@ -106,37 +121,62 @@ class CTraceLog {
   void MarkClosePending();
   bool closePending() const { return closePending_.load(std::memory_order_relaxed); }
 
+  // The number of holds taken or waited for now, over all threads (a call
+  // holds the log once or twice).
+  int holds() const { return holders_.load(std::memory_order_relaxed); }
+
   // The current (or last) file's full path; empty before the first start.
   OleString filePath() const;
   DWORD processId() const { return processId_; }
 
  private:
   friend class CMethodTrace;
+  friend class TraceCallHold;
 
+  // Held by a recorded call for its whole length (see TraceCallHold).
+  void Hold() {
+    holders_.fetch_add(1, std::memory_order_relaxed);
+    callMutex_.lock();
+  }
+  void Release() {
+    callMutex_.unlock();
+    holders_.fetch_sub(1, std::memory_order_relaxed);
+  }
   // Called by a recorded call before its member runs, with its Method start
-  // and inputs. Writes them when no other record is open, making this one
-  // the open record; returns its number then, else 0 (the caller keeps the
-  // start and writes it with the rest).
-  uint64_t BeginRecord(std::string_view start);
-  // Called once per traced call as it ends. With the number BeginRecord gave,
-  // `text` is the rest of the open record; with 0, `text` is the whole Method
-  // element, or null when the call was not recorded. `now` is the
-  // performance counter at the call's end. Writes the text, runs the save
-  // check, then ends the file when the close is pending on this thread and
-  // the write did not fail.
-  void FinishRecord(uint64_t record, const std::string* text, LONGLONG now);
+  // and inputs and the performance counter at its start; false when they
+  // could not be written (the log stopped). Looks whether another program
+  // deleted or cut the file every 64 records and at least every tenth of a
+  // second of calls.
+  bool BeginRecord(std::string_view start, LONGLONG now);
+  // Called once per traced call as it ends: `text` is the rest of its record,
+  // or null when the call was not recorded. `now` is the performance counter
+  // at the call's end. Writes the text, runs the save check, then ends the
+  // file when the close is pending on this thread and the write did not fail.
+  // False when the write failed.
+  bool FinishRecord(const std::string* text, LONGLONG now);
   // Whether FinishRecord has anything to do for a call that was not recorded.
   bool closePendingHere() const;
 
   HRESULT StartLocked();
   void CloseFileLocked();
-  bool AppendLocked(std::string_view record);
-  // Ends the open record; writes what waited for it, and ends the file when
-  // a pending close waited for it as well.
-  bool EndOpenRecordLocked(std::string_view rest);
+  // Creates the file at the path the settings give (a default name that
+  // another session took gets a number: _2, _3...).
+  HRESULT CreateFileLocked(const SYSTEMTIME& now, OleString& path);
+  bool AppendLocked(std::string_view text);
+  bool AppendStartLocked(std::string_view start);
+  // Stops the log for good after a fault of its file.
+  void FailLocked(HRESULT status, const OleString& reason);
   void SaveCheckLocked(LONGLONG now);
+  // Every change of the state goes through here, to count the active logs.
+  void SetStateLocked(TraceState state);
 
-  mutable std::mutex mutex_;
+  // Held by a traced call for its whole length, before its object's lock.
+  std::recursive_mutex callMutex_;
+  // Guards the file, the writer state and the settings; taken last, briefly,
+  // also by untraced calls under their object's lock.
+  mutable std::recursive_mutex mutex_;
+  std::atomic<int> holders_{0};
+  static std::atomic<int> activeLogs_;
   // Settings.
   OleString fileName_;
   OleString namePrefix_;
@@ -157,16 +197,35 @@ class CTraceLog {
   TraceFile file_;
   OleString filePath_;
   OleString startFailure_;
-  LONGLONG lastSave_ = 0;  // performance counter
-  // The record whose start is in the file without its end (0: none), the
-  // number of the last record begun, the whole records completed meanwhile,
-  // and whether the pending close waits for the open record.
-  uint64_t openRecord_ = 0;
-  uint64_t lastRecord_ = 0;
-  std::string waiting_;
-  bool closeAfterOpenRecord_ = false;
+  HRESULT fault_ = S_OK;
+  LONGLONG lastSave_ = 0;    // performance counter
+  bool recordOpen_ = false;  // a Method start is in the file without its end
+  int recordsSinceCheck_ = 0;
+  LONGLONG lastCheck_ = 0;  // performance counter
   std::string scratch_;
   TraceXmlWriter root_{scratch_, 0};
+};
+
+// The log held for the whole of one call, taken as the call begins (before
+// the called object's lock) when tracing is on, and released when it returns.
+class TraceCallHold {
+ public:
+  // `log` may be null (no log: nothing is held).
+  explicit TraceCallHold(CTraceLog* log) noexcept
+      : log_(log != nullptr && log->IsEnabled() ? log : nullptr) {
+    if (log_ != nullptr) log_->Hold();
+  }
+  ~TraceCallHold() {
+    if (log_ != nullptr) log_->Release();
+  }
+  TraceCallHold(const TraceCallHold&) = delete;  // one release per hold
+  TraceCallHold& operator=(const TraceCallHold&) = delete;
+
+  // The log while held, else null (the call is not traced).
+  CTraceLog* log() const { return log_; }
+
+ private:
+  CTraceLog* log_;
 };
 
 }  // namespace korvane

@@ -115,12 +115,15 @@ HRESULT TraceFilePathForName(OleStringView name, OleString& path) {
   return FullPath(file, path);
 }
 
-HRESULT DefaultTraceFilePath(OleStringView prefix, const SYSTEMTIME& start, OleString& path) {
-  char stamp[32];
-  const int length =
-      std::snprintf(stamp, sizeof stamp, "_%04u-%02u-%02u_%02u-%02u-%02u.xml",
-                    unsigned{start.wYear}, unsigned{start.wMonth}, unsigned{start.wDay},
-                    unsigned{start.wHour}, unsigned{start.wMinute}, unsigned{start.wSecond});
+HRESULT DefaultTraceFilePath(OleStringView prefix, const SYSTEMTIME& start, int sequence,
+                             OleString& path) {
+  char stamp[48];
+  int length =
+      std::snprintf(stamp, sizeof stamp, "_%04u-%02u-%02u_%02u-%02u-%02u", unsigned{start.wYear},
+                    unsigned{start.wMonth}, unsigned{start.wDay}, unsigned{start.wHour},
+                    unsigned{start.wMinute}, unsigned{start.wSecond});
+  if (sequence > 1) length += std::snprintf(stamp + length, sizeof stamp - length, "_%d", sequence);
+  length += std::snprintf(stamp + length, sizeof stamp - length, ".xml");
   OleString file(prefix);
   for (int i = 0; i < length; ++i) file += static_cast<OLECHAR>(stamp[i]);  // ASCII digits
   return FullPath(file, path);

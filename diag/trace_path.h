@@ -13,8 +13,10 @@ namespace korvane {
 HRESULT TraceFilePathForName(OleStringView name, OleString& path);
 
 // The trace file when no TraceName is set: <prefix>_YYYY-MM-DD_HH-MM-SS.xml
-// in the current directory, stamped with `start`.
-HRESULT DefaultTraceFilePath(OleStringView prefix, const SYSTEMTIME& start, OleString& path);
+// in the current directory, stamped with `start`; a `sequence` above 1 adds
+// "_<sequence>" before ".xml" (for the later sessions of one second).
+HRESULT DefaultTraceFilePath(OleStringView prefix, const SYSTEMTIME& start, int sequence,
+                             OleString& path);
 
 // The stylesheet named by TraceTransform ("trace.xslt" when empty). A bare
 // file name gets ".xslt" unless it has it and is looked for in the IVI

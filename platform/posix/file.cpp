@@ -10,6 +10,7 @@
 #include "platform/posix/detail/kernel_object.h"
 #include "platform/posix/detail/last_error.h"
 #include "platform/posix/detail/paths.h"
+#include "platform/posix/detail/share_mode.h"
 #include "platform/posix/detail/utf.h"
 
 using korvane::platform::KernelObject;
@@ -42,28 +43,50 @@ BOOL Fail(DWORD error) {
 }
 
 int AccessFlags(DWORD access) {
-  const bool read = (access & GENERIC_READ) != 0;
-  const bool write = (access & GENERIC_WRITE) != 0;
-  if (read && write) return O_RDWR;
-  return write ? O_WRONLY : O_RDONLY;
+  const bool read = korvane::platform::ReadsFile(access);
+  const bool write = korvane::platform::WritesFile(access);
+  // Appending only: every write goes to the end of the file, as on Windows.
+  const int append =
+      (access & FILE_APPEND_DATA) != 0 && (access & (GENERIC_WRITE | FILE_WRITE_DATA)) == 0
+          ? O_APPEND
+          : 0;
+  if (read && write) return O_RDWR | append;
+  return write ? O_WRONLY | append : O_RDONLY;
 }
 
-// The open(2) flags of a creation disposition, or -1 for an unknown one.
+// The open(2) flags of a creation disposition, or -1 for an unknown one. Emptying the file waits
+// for the share check (Truncates).
 int DispositionFlags(DWORD disposition) {
   switch (disposition) {
     case CREATE_NEW:
       return O_CREAT | O_EXCL;
     case CREATE_ALWAYS:
-      return O_CREAT | O_TRUNC;
-    case OPEN_EXISTING:
-      return 0;
     case OPEN_ALWAYS:
       return O_CREAT;
+    case OPEN_EXISTING:
     case TRUNCATE_EXISTING:
-      return O_TRUNC;
+      return 0;
     default:
       return -1;
   }
+}
+
+bool Truncates(DWORD disposition) {
+  return disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+}
+
+// A descriptor of the open file for reading that carries its share locks: the file's own when it
+// reads, else the same file opened again for reading (-1 when it cannot be read: its share mode
+// then goes unenforced).
+int LockDescriptorFor(int descriptor, DWORD access) {
+  if (korvane::platform::ReadsFile(access)) return descriptor;
+  const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
+  return ::open(self.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+void CloseDescriptors(const KernelObject& file) {
+  if (file.lockDescriptor >= 0) ::close(file.lockDescriptor);
+  ::close(file.descriptor);
 }
 
 bool Exists(const std::string& path) {
@@ -73,7 +96,7 @@ bool Exists(const std::string& path) {
 
 }  // namespace
 
-extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD,
+extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                               LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition,
                               DWORD dwFlagsAndAttributes, HANDLE) {
   const int disposition = DispositionFlags(dwCreationDisposition);
@@ -96,16 +119,33 @@ extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD,
                                  : korvane::platform::Win32ErrorForPath(path, error));
     return INVALID_HANDLE_VALUE;
   }
+  KernelObject opened{KernelObject::Kind::kFile, descriptor, dwDesiredAccess};
   struct stat info {};
   if (::fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(descriptor);
+    CloseDescriptors(opened);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  HANDLE file = korvane::platform::NewKernelObject(
-      {KernelObject::Kind::kFile, descriptor, dwDesiredAccess & (GENERIC_READ | GENERIC_WRITE)});
+  const int lockDescriptor = LockDescriptorFor(descriptor, dwDesiredAccess);
+  if (lockDescriptor != descriptor) opened.lockDescriptor = lockDescriptor;
+  if (lockDescriptor >= 0) {
+    if (const DWORD refused =
+            korvane::platform::TakeShareLocks(lockDescriptor, dwDesiredAccess, dwShareMode);
+        refused != ERROR_SUCCESS) {
+      CloseDescriptors(opened);
+      SetLastError(refused);
+      return INVALID_HANDLE_VALUE;
+    }
+  }
+  if (Truncates(dwCreationDisposition) && ::ftruncate(descriptor, 0) != 0) {
+    const DWORD error = korvane::platform::SetLastErrorFromErrno();
+    CloseDescriptors(opened);
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE file = korvane::platform::NewKernelObject(opened);
   if (file == nullptr) {
-    ::close(descriptor);
+    CloseDescriptors(opened);
     return INVALID_HANDLE_VALUE;
   }
   const bool reportsExisting =
@@ -120,6 +160,7 @@ extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesTo
   KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (lpOverlapped != nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (!korvane::platform::WritesFile(file->access)) return Fail(ERROR_ACCESS_DENIED);
   const auto* bytes = static_cast<const char*>(lpBuffer);
   DWORD written = 0;
   while (written < nNumberOfBytesToWrite) {
@@ -145,6 +186,7 @@ extern "C" BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRe
   KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (lpOverlapped != nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (!korvane::platform::ReadsFile(file->access)) return Fail(ERROR_ACCESS_DENIED);
   auto* bytes = static_cast<char*>(lpBuffer);
   DWORD read = 0;
   while (read < nNumberOfBytesToRead) {
@@ -207,12 +249,36 @@ extern "C" BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
 extern "C" BOOL SetEndOfFile(HANDLE hFile) {
   KernelObject* file = FileOf(hFile);
   if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  if ((file->access & GENERIC_WRITE) == 0) return Fail(ERROR_ACCESS_DENIED);
+  if (!korvane::platform::WritesFile(file->access)) return Fail(ERROR_ACCESS_DENIED);
   const off_t position = ::lseek(file->descriptor, 0, SEEK_CUR);
   if (position < 0 || ::ftruncate(file->descriptor, position) != 0) {
     korvane::platform::SetLastErrorFromErrno();
     return FALSE;
   }
+  return TRUE;
+}
+
+extern "C" BOOL GetFileInformationByHandle(HANDLE hFile,
+                                           LPBY_HANDLE_FILE_INFORMATION lpFileInformation) {
+  KernelObject* file = FileOf(hFile);
+  if (file == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (lpFileInformation == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  struct stat info {};
+  if (::fstat(file->descriptor, &info) != 0) {
+    korvane::platform::SetLastErrorFromErrno();
+    return FALSE;
+  }
+  const auto size = static_cast<uint64_t>(info.st_size);
+  const auto index = static_cast<uint64_t>(info.st_ino);
+  *lpFileInformation = {};
+  lpFileInformation->dwFileAttributes =
+      (info.st_mode & S_IWUSR) != 0 ? FILE_ATTRIBUTE_ARCHIVE : FILE_ATTRIBUTE_READONLY;
+  lpFileInformation->dwVolumeSerialNumber = static_cast<DWORD>(info.st_dev);
+  lpFileInformation->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  lpFileInformation->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFF);
+  lpFileInformation->nNumberOfLinks = static_cast<DWORD>(info.st_nlink);
+  lpFileInformation->nFileIndexHigh = static_cast<DWORD>(index >> 32);
+  lpFileInformation->nFileIndexLow = static_cast<DWORD>(index & 0xFFFFFFFF);
   return TRUE;
 }
 
@@ -222,6 +288,7 @@ extern "C" BOOL CloseHandle(HANDLE hObject) {
     object = korvane::platform::KernelObjectOf(hObject, KernelObject::Kind::kFileMapping);
   }
   if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (object->lockDescriptor >= 0) ::close(object->lockDescriptor);
   const int result = ::close(object->descriptor);
   delete object;
   if (result != 0) {

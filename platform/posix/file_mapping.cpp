@@ -1,6 +1,7 @@
 // File mappings: CreateFileMappingW, MapViewOfFile, FlushViewOfFile, UnmapViewOfFile. A view is
 // a shared mapping of the file, so what is written into it is the file's content for every
 // reader at once, and stays when the process ends without unmapping it.
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 
 #include "platform/posix/detail/kernel_object.h"
 #include "platform/posix/detail/last_error.h"
+#include "platform/posix/detail/share_mode.h"
 
 using korvane::platform::KernelObject;
 
@@ -82,8 +84,10 @@ extern "C" HANDLE CreateFileMappingW(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD 
     return Fail(ERROR_INVALID_PARAMETER);
   }
   const bool writable = flProtect == PAGE_READWRITE;
-  const DWORD needed = writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-  if ((file->access & needed) != needed) return Fail(ERROR_ACCESS_DENIED);
+  if (!korvane::platform::ReadsFile(file->access) ||
+      (writable && !korvane::platform::WritesFile(file->access))) {
+    return Fail(ERROR_ACCESS_DENIED);
+  }
 
   const off_t fileSize = FileSize(file->descriptor);
   if (fileSize < 0) return nullptr;
@@ -93,8 +97,11 @@ extern "C" HANDLE CreateFileMappingW(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD 
     size = static_cast<ULONGLONG>(fileSize);
   } else if (size > static_cast<ULONGLONG>(fileSize)) {
     if (!writable) return Fail(ERROR_NOT_ENOUGH_MEMORY);  // a read-only file cannot grow
-    if (::ftruncate(file->descriptor, static_cast<off_t>(size)) != 0) {
-      korvane::platform::SetLastErrorFromErrno();
+    // The blocks are reserved as on Windows, so that a full disk fails here and never a later
+    // store into a view.
+    if (const int error = ::posix_fallocate(file->descriptor, 0, static_cast<off_t>(size));
+        error != 0) {
+      SetLastError(korvane::platform::Win32ErrorFromErrno(error));
       return nullptr;
     }
   }
@@ -120,8 +127,8 @@ extern "C" LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess
   const ULONGLONG offset = Combine(dwFileOffsetHigh, dwFileOffsetLow);
   if (offset % kAllocationGranularity != 0) return Fail(ERROR_MAPPED_ALIGNMENT);
   if (offset >= mapping->size) return Fail(ERROR_ACCESS_DENIED);
-  const ULONGLONG length = dwNumberOfBytesToMap == 0 ? mapping->size - offset
-                                                     : ULONGLONG{dwNumberOfBytesToMap};
+  const ULONGLONG length =
+      dwNumberOfBytesToMap == 0 ? mapping->size - offset : ULONGLONG{dwNumberOfBytesToMap};
   if (length > mapping->size - offset) return Fail(ERROR_ACCESS_DENIED);
 
   void* view = ::mmap(nullptr, length, write ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED,

@@ -152,6 +152,11 @@ extern "C" DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo);
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
 inline constexpr DWORD GENERIC_READ = 0x80000000;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000;
+inline constexpr DWORD FILE_READ_DATA = 0x1;
+inline constexpr DWORD FILE_WRITE_DATA = 0x2;
+// Writing at the end of the file only, wherever the file pointer is.
+inline constexpr DWORD FILE_APPEND_DATA = 0x4;
+inline constexpr DWORD FILE_READ_ATTRIBUTES = 0x80;
 inline constexpr DWORD FILE_SHARE_READ = 0x1;
 inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
 inline constexpr DWORD FILE_SHARE_DELETE = 0x4;
@@ -172,7 +177,9 @@ inline constexpr DWORD FILE_END = 2;
 struct OVERLAPPED;
 using LPOVERLAPPED = OVERLAPPED*;
 
-// Share modes are accepted and not enforced.
+// Share modes are enforced across handles and processes as on Windows (ERROR_SHARING_VIOLATION),
+// among the opens made through this function; the system's other programs do not see them.
+// CREATE_ALWAYS and TRUNCATE_EXISTING empty the file only once the open is allowed.
 extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                               LPSECURITY_ATTRIBUTES lpSecurityAttributes,
                               DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes,
@@ -189,6 +196,24 @@ extern "C" BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
 // Ends the file at its file pointer, cutting or extending it.
 extern "C" BOOL SetEndOfFile(HANDLE hFile);
 extern "C" BOOL CloseHandle(HANDLE hObject);
+
+struct BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD dwVolumeSerialNumber;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD nNumberOfLinks;
+  DWORD nFileIndexHigh;
+  DWORD nFileIndexLow;
+};
+using LPBY_HANDLE_FILE_INFORMATION = BY_HANDLE_FILE_INFORMATION*;
+// Fills the attributes, size, link count (0 once the file was deleted) and the volume and index
+// that name the file; the times are left zero.
+extern "C" BOOL GetFileInformationByHandle(HANDLE hFile,
+                                           LPBY_HANDLE_FILE_INFORMATION lpFileInformation);
 extern "C" BOOL DeleteFileW(LPCWSTR lpFileName);
 extern "C" DWORD GetFileAttributesW(LPCWSTR lpFileName);
 extern "C" BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);

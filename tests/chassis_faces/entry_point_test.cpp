@@ -2,9 +2,16 @@
 // the order of its checks, out of memory inside the member, and one call at a
 // time per object.
 
+#include <filesystem>
+#include <optional>
+#include <thread>
+
 #include "faces_fixture.h"
+#include "platform/scoped_bstr.h"
+#include "repcap/korvane_fan.h"
 #include "tests/support/chassis_control.h"
 #include "tests/support/com_thread.h"
+#include "tests/support/temp_folder.h"
 
 namespace korvane::testing {
 namespace {
@@ -65,6 +72,74 @@ TEST_F(EntryPointTest, HoldsTheObjectForTheWholeCall) {
   EXPECT_EQ(S_OK, status);
   EXPECT_TRUE(Object().ObjectLock().TryEnter());
   Object().ObjectLock().Leave();
+}
+
+// Forced: while the log is held, a driver Close and a fan's call wait for it
+// holding no object lock, so Close can then detach the fan (a fan call
+// holding its lock while it waits would deadlock there).
+TEST_F(EntryPointTest, CallsWaitForTheTraceBeforeTakingTheirObjectsLock) {
+  TempFolder folder;
+  StartHardware((OLESTR("DriverSetup=Trace=true, TraceName=") + folder.File("calls")).c_str());
+  ComPtr<IKorvaneFans> fans;
+  ASSERT_EQ(S_OK, faces_.korvane->get_Fans(fans.GetAddressOf()));
+  ComPtr<IKorvaneFan> fan;
+  const ScopedBstr name(OLESTR("FAN1"));
+  ASSERT_EQ(S_OK, fans->get_Item(name.Get(), fan.GetAddressOf()));
+  KorvaneFan& fanObject = *static_cast<KorvaneFan*>(fan.Get());
+  CTraceLog& log = Object().TraceLog();
+  ASSERT_TRUE(log.IsEnabled());
+  HRESULT closed = E_FAIL, read = E_FAIL;
+  std::optional<TraceCallHold> held(&log);
+  {
+    ComThread closer([&] { closed = faces_.korvane->Close(); });
+    ComThread reader([&] {
+      LONG rpm = 0;
+      read = fan->get_RPM(&rpm);
+    });
+    while (log.holds() < 3) std::this_thread::yield();  // both wait for the log
+    for (CriticalSection* lock : {&Object().ObjectLock(), &fanObject.ObjectLock()}) {
+      const bool free = lock->TryEnter();
+      if (free) lock->Leave();
+      EXPECT_TRUE(free) << "a call waiting for the trace holds its object's lock";
+    }
+    held.reset();
+  }
+  EXPECT_EQ(S_OK, closed);
+  EXPECT_TRUE(read == S_OK || read == static_cast<HRESULT>(0x80047000)) << read;
+}
+
+// A fault of the trace file leaves the call's own result; the call's error
+// information and the next reads of TraceEnabled say why tracing stopped.
+TEST_F(EntryPointTest, ATraceFileFaultIsReportedBesideTheCallsOwnResult) {
+  TempFolder folder;
+  const OleString path = folder.File("calls.xml");
+  StartHardware((OLESTR("DriverSetup=Trace=true, TraceName=") + path).c_str());
+  double uptime = 0;
+  ASSERT_EQ(S_OK, faces_.system->get_Uptime(&uptime));
+  try {
+    std::filesystem::resize_file(std::filesystem::path(path), 0);  // another program cuts it
+  } catch (const std::filesystem::filesystem_error&) {
+    GTEST_SKIP() << "this system keeps other programs from changing an open trace file";
+  }
+  const OleString why =
+      OLESTR("Korvane: Tracing stopped: the trace file ") + path +
+      OLESTR(
+          " was cut or changed by another program. Switch tracing on again to start a new file.");
+  OleString description;  // of the call that found the cut, within 64 calls
+  for (int call = 0; call < 64 && description.empty(); ++call) {
+    EXPECT_EQ(S_OK, faces_.system->get_Uptime(&uptime));
+    description = TakeDescription();
+  }
+  EXPECT_EQ(why, description);
+  VARIANT_BOOL on = VARIANT_TRUE;
+  EXPECT_EQ(S_OK, faces_.system->get_TraceEnabled(&on));
+  EXPECT_EQ(VARIANT_FALSE, on);
+  EXPECT_EQ(why, TakeDescription());
+  // Switching on again starts a new file, and the reason is gone.
+  EXPECT_EQ(S_OK, faces_.system->put_TraceEnabled(VARIANT_TRUE));
+  EXPECT_EQ(S_OK, faces_.system->get_TraceEnabled(&on));
+  EXPECT_EQ(VARIANT_TRUE, on);
+  EXPECT_EQ(OleString(), TakeDescription());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
 
@@ -73,6 +74,17 @@ TEST(TracePath, WithoutANameTheFileIsNamedAfterThePrefixAndTheStartTime) {
   // Switching on again keeps the one file.
   EXPECT_EQ(log.SetEnabled(true), S_OK);
   EXPECT_EQ(FilesIn(folder.path()), 1u);
+  // Later sessions of the same second number their names: _2, _3.
+  std::map<std::string, int> sessionsOfStamp{{stamp, 1}};
+  CTraceLog later[2];
+  for (CTraceLog& session : later) {
+    ASSERT_EQ(session.ConfigureTrace(Wide("Korvane")), S_OK);
+    ASSERT_EQ(session.SetEnabled(true), S_OK);
+    const std::string laterName = Narrow(testing::FileNamePart(session.filePath()));
+    const int n = ++sessionsOfStamp[laterName.substr(8, 19)];
+    EXPECT_EQ(laterName.substr(27), n > 1 ? "_" + std::to_string(n) + ".xml" : ".xml");
+  }
+  EXPECT_EQ(FilesIn(folder.path()), 3u);
 }
 
 TEST(TracePath, ConfigureTraceStartsOnlyOnRequest) {

@@ -1,10 +1,13 @@
 #include "tests/diag_trace/trace_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace korvane::testing {
 
@@ -34,8 +37,27 @@ OleString CurrentDirectoryPath() {
 
 std::string ReadTraceText(const OleString& path) {
   std::string text = ReadWholeFile(path);
-  text.resize(std::min(text.find('\0'), text.size()));
+  EXPECT_EQ(text.find('\0'), std::string::npos) << "a zero byte in the trace";
   return text;
+}
+
+std::string CompleteCutTrace(std::string text) {
+  for (std::string_view end : {"</TraceRecords>\r\n", "<TraceRecords/>\r\n"}) {
+    if (text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0) {
+      return text;  // complete
+    }
+  }
+  constexpr std::string_view kRootStart = "<TraceRecords";
+  if (text.size() >= kRootStart.size() &&
+      text.compare(text.size() - kRootStart.size(), kRootStart.size(), kRootStart) == 0) {
+    text += ">\r\n";
+  }
+  const size_t lastStart = text.rfind("\t<Method ");
+  const size_t lastEnd = text.rfind("\t</Method>");
+  if (lastStart != std::string::npos && (lastEnd == std::string::npos || lastEnd < lastStart)) {
+    text += "\t</Method>\r\n";
+  }
+  return text + "</TraceRecords>\r\n";
 }
 
 bool FileExists(const OleString& path) {

@@ -28,9 +28,12 @@ class CurrentDirectory {
   OleString previous_;
 };
 
-// The text of a trace file as a reader takes it: up to its first zero byte (a file still open,
-// or left open by a process that died, is followed by zero bytes to the end of its last piece).
+// The text of a trace file, which never holds a zero byte (a failure of the test when it does).
 std::string ReadTraceText(const OleString& path);
+// The README's recipe for a trace cut short (its writer died, or its log stopped on a fault;
+// a file that ends with the root's end is complete and stays as it is): complete the root's start
+// tag when the file ends inside it, end the Method left open, if any, and end the root.
+std::string CompleteCutTrace(std::string text);
 bool FileExists(const OleString& path);
 // The last part of a path (after the last '\' or '/').
 OleString FileNamePart(const OleString& path);

@@ -87,6 +87,18 @@ TEST_F(TraceThroughEntryPointsTest, RecordsExactlyTheTracedCalls) {
   EXPECT_EQ("Korvane: The driver is already initialized.", status.Attribute("Message"));
 }
 
+// Close ends a paused trace: its call is not recorded, but completes the file.
+TEST_F(TraceThroughEntryPointsTest, CloseEndsAPausedTrace) {
+  StartTracedSession();
+  ComPtr<IKorvane> korvane;
+  ASSERT_EQ(S_OK, driver_->QueryInterface(IidOf<IKorvane>(), korvane.GetVoidAddressOf()));
+  ComPtr<IKorvaneSystem> system;
+  ASSERT_EQ(S_OK, korvane->get_System(system.GetAddressOf()));
+  ASSERT_EQ(S_OK, system->put_TraceEnabled(VARIANT_FALSE));
+  ASSERT_EQ(S_OK, driver_->Close());
+  EXPECT_EQ((std::vector<std::string>{"get_System", "put_TraceEnabled"}), MethodNames(ReadTrace()));
+}
+
 // A trace file that cannot be created fails Initialize with error
 // information naming the file and the system's reason.
 TEST_F(TraceThroughEntryPointsTest, AnUncreatableTraceFileIsNamedInTheError) {

@@ -6,6 +6,7 @@
 
 #include "platform/ole_string.h"
 #include "platform/win32.h"
+#include "tests/platform/child_process.h"
 #include "tests/support/file_bytes.h"
 
 namespace {
@@ -73,6 +74,74 @@ TEST(File, WriteThenReadBack) {
   EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_TRUE(DeleteFileW(path.c_str()));
   EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Windows' sharing rule: a second open of a file is refused when it asks for
+// access that the first does not share, or refuses to share access that the
+// first holds (appending counts as writing). Both opens are of this process;
+// the rule holds across processes as well.
+TEST(File, ShareModesRefuseConflictingOpens) {
+  constexpr DWORD kRead = 1, kWrite = 2;
+  struct Access {
+    DWORD rights;
+    DWORD kinds;
+  };
+  const Access accesses[] = {{GENERIC_READ, kRead},
+                             {GENERIC_WRITE, kWrite},
+                             {GENERIC_READ | GENERIC_WRITE, kRead | kWrite},
+                             {FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, kWrite}};
+  const DWORD shares[] = {0, FILE_SHARE_READ, FILE_SHARE_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
+  auto shared = [](DWORD share) {
+    return ((share & FILE_SHARE_READ) != 0 ? kRead : 0) |
+           ((share & FILE_SHARE_WRITE) != 0 ? kWrite : 0);
+  };
+  const OleString path = TempName("share");
+  for (const Access& first : accesses) {
+    for (DWORD firstShare : shares) {
+      HANDLE held = CreateFileW(path.c_str(), first.rights, firstShare, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+      for (const Access& second : accesses) {
+        for (DWORD secondShare : shares) {
+          const bool conflict = (second.kinds & ~shared(firstShare)) != 0 ||
+                                (first.kinds & ~shared(secondShare)) != 0;
+          HANDLE other = CreateFileW(path.c_str(), second.rights, secondShare, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+          const DWORD error = GetLastError();
+          EXPECT_EQ(other == INVALID_HANDLE_VALUE, conflict)
+              << "first " << first.rights << "/" << firstShare << ", second " << second.rights
+              << "/" << secondShare;
+          if (other != INVALID_HANDLE_VALUE) {
+            CloseHandle(other);
+          } else {
+            EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+          }
+        }
+      }
+      CloseHandle(held);
+    }
+  }
+  EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
+// A refused CREATE_ALWAYS leaves the file's content; another process's
+// writer is refused while the file is held and admitted once it is closed.
+TEST(File, ARefusedWriterChangesNothingInThisOrAnotherProcess) {
+  const OleString path = TempName("writer");
+  HANDLE held = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(held, "kept", 4, &written, nullptr));
+  EXPECT_EQ(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(ReadWholeFile(path), "kept");
+  EXPECT_NE(korvane::test::RunChild("open-for-writing " + OleToAnsi(path)), 0);
+  CloseHandle(held);
+  EXPECT_EQ(korvane::test::RunChild("open-for-writing " + OleToAnsi(path)), 0);
+  EXPECT_TRUE(DeleteFileW(path.c_str()));
 }
 
 // A mapping larger than its file grows the file with zero bytes; what a view holds is the file's

@@ -11,9 +11,10 @@ struct KernelObject {
 
   Kind kind;
   int descriptor;
-  DWORD access = 0;       // a file's GENERIC_READ and GENERIC_WRITE
-  ULONGLONG size = 0;     // a mapping's size in bytes
-  bool writable = false;  // whether a mapping's views may be written
+  DWORD access = 0;         // a file's access rights as asked for
+  ULONGLONG size = 0;       // a mapping's size in bytes
+  bool writable = false;    // whether a mapping's views may be written
+  int lockDescriptor = -1;  // a file's descriptor holding its share locks, when not `descriptor`
 };
 
 // The object behind `handle` when it is one of that kind, else null.

@@ -5,6 +5,9 @@
 //       sets <count> values <prefix>_<i> in HKEY_CURRENT_USER\Software\<name>,
 //       one write at a time. (Arguments carry no backslashes: a POSIX shell
 //       would eat them.)
+//   platform_test_child open-for-writing <path>
+//       opens the file for writing, sharing reading: 0 when it opened,
+//       kSharingViolation when another open refused.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,7 +22,19 @@ enum ExitCode {
   kUsage = 2,
   kRegistryKey = 20,
   kRegistryValue = 21,
+  kSharingViolation = 30,
+  kOpenFailed = 31,
 };
+
+int OpenForWriting(const char* path) {
+  HANDLE file = CreateFileW(AnsiToOle(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_SHARING_VIOLATION ? kSharingViolation : kOpenFailed;
+  }
+  CloseHandle(file);
+  return kOk;
+}
 
 int Write(const char* keyName, const char* prefix, int count) {
   HKEY key = nullptr;
@@ -48,5 +63,6 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "write") == 0 && argc == 5) {
     return Write(argv[2], argv[3], std::atoi(argv[4]));
   }
+  if (std::strcmp(argv[1], "open-for-writing") == 0 && argc == 3) return OpenForWriting(argv[2]);
   return kUsage;
 }

@@ -40,5 +40,6 @@ cd "$work"
 "$work/venv/bin/python" -c 'import korvane, sys
 assert korvane.__file__.startswith(sys.prefix), korvane.__file__
 print("korvane from", korvane.__file__)'
-KORVANE_LIBRARY=$module PYTHONDONTWRITEBYTECODE=1 \
+# The tests' chassis is the virtual one, turned on as the suite's other tests do.
+KORVANE_LIBRARY=$module PYTHONDONTWRITEBYTECODE=1 KORVANE_VIRTUAL_CHASSIS=1 XDG_RUNTIME_DIR=$work \
   "$work/venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/python"

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "com/identifiers.h"
+#include "com/module_file.h"
 #include "com/type_library.h"
 #include "platform/com_ptr.h"
 
@@ -15,6 +16,8 @@ class LoadedLibrary {
   HRESULT Get(ComPtr<ITypeLib>& library) {
     std::lock_guard<std::mutex> hold(lock_);
     if (!library_) {
+      // The module that keeps the library stays loaded as long as it does.
+      if (const HRESULT pinned = PinModule(); FAILED(pinned)) return pinned;
       const HRESULT result =
           LoadRegTypeLib(kLibidKorvane, KORVANE_TYPELIB_MAJOR, KORVANE_TYPELIB_MINOR,
                          KORVANE_TYPELIB_LCID, library_.GetAddressOf());

@@ -138,8 +138,9 @@ $c_face && require_installed include/Korvane.h
 $program && require_installed bin/korvane
 [[ -f $build/bin/libIviDriverTypeLib.so ]] && require_installed lib/korvane/libIviDriverTypeLib.so
 [[ -x $build/bin/korvane-regsvr ]] && require_installed bin/korvane-regsvr
-# Nothing under a generic name in the system's library folder but the driver.
-generic=$(find "$prefix/lib" -maxdepth 1 -name '*.so*' ! -name 'libKorvane.so*')
+# Nothing of the packages' under a generic name in the system's library folder but the driver
+# (what else the folder holds is the system's).
+generic=$(grep -E '^usr/lib/[^/]+\.so' "$work/contents" | grep -v '^usr/lib/libKorvane\.so' || true)
 [[ -z $generic ]] || fail "libraries outside the driver's private folder: $generic"
 
 # The examples and programs run in a home of their own (registry, stores).
@@ -204,7 +205,7 @@ if $program; then
   grep -q 'No chassis answered at PXI0::0::INSTR.*KORVANE_VIRTUAL_CHASSIS=1' "$work/off.out" ||
     fail "without a chassis, korvane did not say how to use the virtual chassis"
   KORVANE_VIRTUAL_CHASSIS=1 XDG_RUNTIME_DIR=$work "$prefix/bin/korvane" identity | tee "$work/on.out"
-  grep -q '^Firmware revision .* (virtual chassis)$' "$work/on.out" ||
+  grep -q '^ *Firmware revision .* (virtual chassis)$' "$work/on.out" ||
     fail "the virtual chassis did not say that it is virtual"
 fi
 

@@ -24,22 +24,24 @@ struct AccessKind {
   off_t refusesByte;
 };
 
-bool Lock(int descriptor, off_t byte) {
+// A lock of the given type on one byte.
+struct flock OneByte(short type, off_t byte) {
   struct flock lock {};
-  lock.l_type = F_RDLCK;
+  lock.l_type = type;
   lock.l_whence = SEEK_SET;
   lock.l_start = byte;
   lock.l_len = 1;
+  return lock;
+}
+
+bool Lock(int descriptor, off_t byte) {
+  struct flock lock = OneByte(F_RDLCK, byte);
   return ::fcntl(descriptor, F_OFD_SETLK, &lock) == 0;
 }
 
 // Whether another open keeps a lock on `byte`.
 bool LockedByOthers(int descriptor, off_t byte) {
-  struct flock probe {};
-  probe.l_type = F_WRLCK;
-  probe.l_whence = SEEK_SET;
-  probe.l_start = byte;
-  probe.l_len = 1;
+  struct flock probe = OneByte(F_WRLCK, byte);
   if (::fcntl(descriptor, F_OFD_GETLK, &probe) != 0) return false;
   return probe.l_type != F_UNLCK;
 }

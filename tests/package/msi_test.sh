@@ -25,16 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-  echo "MSI test: $*" >&2
-  exit 1
-}
-step() { echo "--- $*"; }
-run_logged() {
-  local what=$1
-  shift
-  "$@" >"$work/step.log" 2>&1 || { cat "$work/step.log"; fail "$what failed"; }
-}
+test_name="MSI test"
+source "$root/tests/package/steps.sh"
 # What the prefix holds: its files and folders (Windows's own folder only for the installer's
 # package cache), and each registry value as "key<TAB>value" (and each key alone). The server
 # writes the registry out when it stops; keys are shown with "/" between their parts. Left out:

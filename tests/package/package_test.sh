@@ -34,17 +34,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-  echo "package test: $*" >&2
-  exit 1
-}
-step() { echo "--- $*"; }
-# run_logged <what> <command...>: runs the command, showing its output only when it fails.
-run_logged() {
-  local what=$1
-  shift
-  "$@" >"$work/step.log" 2>&1 || { cat "$work/step.log"; fail "$what failed"; }
-}
+test_name="package test"
+source "$root/tests/package/steps.sh"
 
 # What the package must hold follows from the tree: the C face's header once
 # the sources have it, the program and type libraries once the build made them.

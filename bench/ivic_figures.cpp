@@ -58,21 +58,12 @@ double ComGet(ViSession vi) {
   });
 }
 
-double PlainRead(ViSession vi) {
-  ViReal64 uptime = 0;
+// A real-valued attribute read through the C face; an empty selector for a plain one.
+double AttributeRead(ViSession vi, ViConstString selector, ViAttr attribute) {
+  ViReal64 value = 0;
   return FastestNanoseconds([&] {
     for (long i = 0; i < kCallsPerRound; ++i) {
-      Korvane_GetAttributeViReal64(vi, "", KORVANE_ATTR_SYSTEM_UPTIME, &uptime);
-    }
-    return kCallsPerRound;
-  });
-}
-
-double PerInstanceRead(ViSession vi) {
-  ViReal64 volts = 0;
-  return FastestNanoseconds([&] {
-    for (long i = 0; i < kCallsPerRound; ++i) {
-      Korvane_GetAttributeViReal64(vi, "VPLUS_5_0", KORVANE_ATTR_VOLTAGE_RAIL_VOLTAGE, &volts);
+      Korvane_GetAttributeViReal64(vi, selector, attribute, &value);
     }
     return kCallsPerRound;
   });
@@ -109,10 +100,11 @@ int main() {
     return 1;
   }
   const double comGet = ComGet(first);
-  const double plain = PlainRead(first);
+  const double plain = AttributeRead(first, "", KORVANE_ATTR_SYSTEM_UPTIME);
   std::printf("com_get_ns %.1f\n", comGet);
   std::printf("ivic_plain_read_ns %.1f\n", plain);
-  std::printf("ivic_per_instance_read_ns %.1f\n", PerInstanceRead(first));
+  std::printf("ivic_per_instance_read_ns %.1f\n",
+              AttributeRead(first, "VPLUS_5_0", KORVANE_ATTR_VOLTAGE_RAIL_VOLTAGE));
   std::printf("ivic_two_threads_two_sessions_ns %.1f\n", TwoThreads(first, second));
   std::printf("plain_read_over_com_get %.2f\n", plain / comGet);
   Korvane_close(second);

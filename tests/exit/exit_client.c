@@ -150,5 +150,8 @@ int main(int argc, char** argv) {
   failures = RunSessions(&run);
 #endif
   if (failures != 0) fprintf(stderr, "exit_client %s: %d failures\n", variant, failures);
+  /* Tells a failed run that ended after main (at the process's end) from one that failed in it. */
+  printf("exit_client %s: main returns %d\n", variant, failures != 0);
+  fflush(stdout);
   return failures != 0;
 }

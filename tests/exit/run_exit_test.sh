@@ -7,14 +7,18 @@ set -uo pipefail
 
 runs=$1 limit=$2
 shift 2
+# A failed run's output is shown: the client's last line says whether main returned (a failure
+# after it happened as the process ended) and what it returned.
 for ((run = 1; run <= runs; run++)); do
-  timeout --kill-after=5 "$limit" "$@"
+  output=$(timeout --kill-after=5 "$limit" "$@" 2>&1)
   status=$?
   if ((status == 124 || status == 137)); then
-    echo "run $run of $runs did not end within ${limit}s and was killed: $*" >&2
+    printf 'run %d of %d did not end within %ss and was killed: %s\n%s\n' \
+      "$run" "$runs" "$limit" "$*" "$output" >&2
     exit 1
   elif ((status != 0)); then
-    echo "run $run of $runs failed with exit status $status: $*" >&2
+    printf 'run %d of %d failed with exit status %d: %s\nits output:\n%s\n' \
+      "$run" "$runs" "$status" "$*" "${output:-(none: the client printed nothing)}" >&2
     exit 1
   fi
 done

@@ -10,6 +10,7 @@ namespace korvane::testing {
 namespace {
 
 std::atomic<int> folderCount{0};
+constexpr int kAttempts = 1000;
 
 OleString FullPath(const OleString& path) {
   OLECHAR buffer[MAX_PATH];
@@ -24,13 +25,20 @@ TempFolder::TempFolder() {
   OLECHAR buffer[MAX_PATH];
   const DWORD n = GetTempPathW(MAX_PATH, buffer);
   if (n == 0 || n >= MAX_PATH) throw std::runtime_error("GetTempPathW failed");
-  const std::string name =
-      "korvane_test_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(folderCount++);
   // The temporary folder ends with the system's separator.
   separator_ = buffer[n - 1];
-  path_ = FullPath(OleString(buffer, n) + Wide(name));
-  if (!CreateDirectoryW(path_.c_str(), nullptr))
-    throw std::runtime_error("CreateDirectoryW failed");
+  // A folder of that name may be left from an earlier process with the same id (Wine reuses
+  // ids from run to run, and a file a test left open can keep its folder): the next number.
+  DWORD error = ERROR_ALREADY_EXISTS;
+  for (int attempt = 0; attempt < kAttempts && error == ERROR_ALREADY_EXISTS; ++attempt) {
+    const std::string name = "korvane_test_" + std::to_string(GetCurrentProcessId()) + "_" +
+                             std::to_string(folderCount++);
+    path_ = FullPath(OleString(buffer, n) + Wide(name));
+    if (CreateDirectoryW(path_.c_str(), nullptr)) return;
+    error = GetLastError();
+  }
+  throw std::runtime_error("CreateDirectoryW failed for " + Narrow(path_) + ": error " +
+                           std::to_string(error));
 }
 
 TempFolder::~TempFolder() {

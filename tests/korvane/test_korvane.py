@@ -203,7 +203,7 @@ class CommandLine(unittest.TestCase):
                                   f.read())
 
 
-HOT = "temperature 3 = 85.5\nfan 2 = 450\nrail VPLUS_5_0 = 4.6\nalarm reference-clock = set\n"
+HOT = "temperature 3 = 85.5\nfan 2 = 450\nrail VPLUS_5_0 = 4.6\nalarm reference_clock = set\n"
 
 
 class Formats(unittest.TestCase):
@@ -231,7 +231,7 @@ class Scenarios(unittest.TestCase):
             ("temperature 3 = 85.5\n", ["status", "--check"], 3, "alarm set: over_temperature"),
             ("fan 1 = 10\n", ["status", "--check"], 3, "alarm set: fan_underspeed"),
             ("rail VMINUS_12_0 = -13\n", ["status", "--check"], 3, "alarm set: rail_VMINUS_12_0"),
-            ("alarm reference-clock = set\n", ["status", "--check"], 3, "reference_clock"),
+            ("alarm reference_clock = set\n", ["status", "--check"], 3, "reference_clock"),
             ("temperature 3 = 85.5\n", ["status"], 0, ""),
             ("inject getTemperatureSensorValue = 0xBFFA0001\n", ["status"], 1,
              "Unknown physical repeated capability selector"),
@@ -259,6 +259,21 @@ class Scenarios(unittest.TestCase):
                 codes = scenario.splitlines()[0].split("=")[1].split()
                 self.assertEqual(len(document["errors"]), len(codes))
 
+
+    def test_alarms_are_named_as_korvane_names_them(self):
+        listed = run("alarms", "--json")
+        self.assertEqual(listed.returncode, 0, listed.stderr)
+        names = [alarm["name"] for alarm in json.loads(listed.stdout)["alarms"]]
+        self.assertEqual(len(names), 7)
+        result = run("status", "--json", "--check",
+                     scenario="".join("alarm %s = set\n" % name for name in names))
+        self.assertEqual(result.returncode, 3, result.stderr)
+        self.assertEqual(json.loads(result.stdout)["alarms"], names)
+        # The old spelling is an error like any other, answered with the names to use.
+        result = run("status", scenario="\nalarm fan-underspeed = set\n")
+        self.assertEqual(result.returncode, 4, result.stderr)
+        self.assertIn("scenario.txt:2: 'fan-underspeed' is no alarm; the alarms are %s or %s\n"
+                      % (", ".join(names[:-1]), names[-1]), result.stderr)
 
     def test_scenario_settings_reach_the_readings(self):
         # (scenario, path into status --json, value)

@@ -117,8 +117,8 @@ HealthReport ReadHealth(ChassisAccess& chassis, const std::string& name, bool si
 std::vector<ReadFailure> Failures(const HealthReport& report);
 
 // The alarms that are set, in table order, by their machine names
-// (alarm_names.h); empty when none is. An alarm that could not be read is a
-// failure, not an alarm.
+// (standins/chassis/alarm_names.h); empty when none is. An alarm that could
+// not be read is a failure, not an alarm.
 std::vector<std::string> AlarmsSet(const HealthReport& report);
 
 const char* ClockSourceName(ClockSource source);

@@ -3,10 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -14,15 +11,11 @@
 
 #include "standins/chassis/alarm_names.h"
 #include "standins/chassis/chassis_state.h"
-#include "standins/chassis/virtual_chassis_switch.h"
 
 namespace korvane::virtual_chassis {
 namespace {
 
 using Action = std::function<void(ChassisState&)>;
-
-// A scenario is a page of settings; a larger file is not one.
-constexpr uintmax_t kMaxScenarioBytes = 256 * 1024;
 
 std::string Trim(const std::string& text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -218,7 +211,9 @@ Action Injection(const Setting& s) {
   if (!FindOperation(s.subject.c_str(), &op))
     s.Fail("'" + s.subject + "' is no operation; the operations are " + OperationNames());
   const int32_t status = s.Integer(s.value);
-  return [=](ChassisState& c) { c.injected.Inject(op, status, kAlways); };
+  return [=](ChassisState& c) {
+    c.injected.Inject(op, status, kAlways, InjectedResults::Source::kScenario);
+  };
 }
 
 Action ReferenceClock(const Setting& s) {
@@ -313,28 +308,6 @@ ScenarioError::ScenarioError(int line, const std::string& reason)
 void ApplyScenarioText(const std::string& text, ChassisState& chassis) {
   for (const auto& action : Compile(text)) action(chassis);
   chassis.model.Sample();
-}
-
-std::string ApplyScenarioFile(const std::string& path, ChassisState& chassis) {
-  if (path.empty()) return "";
-  const std::string named = std::string("scenario ") + path + " (" + kScenarioVariable + ")";
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (status.type() == std::filesystem::file_type::not_found)
-    return named + " cannot be read: there is no such file";
-  if (error) return named + " cannot be read: " + error.message();
-  if (!std::filesystem::is_regular_file(status)) return named + " is not a regular file";
-  if (std::filesystem::file_size(path, error) > kMaxScenarioBytes || error)
-    return named + " is larger than " + std::to_string(kMaxScenarioBytes / 1024) + " KiB";
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return named + " cannot be read";
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  try {
-    ApplyScenarioText(text, chassis);
-  } catch (const ScenarioError& failure) {
-    return "scenario " + path + ":" + std::to_string(failure.line()) + ": " + failure.what();
-  }
-  return "";
 }
 
 }  // namespace korvane::virtual_chassis

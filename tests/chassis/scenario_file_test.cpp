@@ -1,7 +1,8 @@
 // The scenario file: its alarms are spelt as korvane's outputs spell them
-// (alarm_names.h).
+// (alarm_names.h), and a process follows the file as it changes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -20,8 +21,10 @@ namespace {
 
 using Api = Korvane_Fundamental_Api;
 
+constexpr int32_t kControllerFault = Korvane_Fundamental_StatusControllerFault;
+
 // A virtual chassis powered on into the scenario file scenario.txt, with an
-// open session.
+// open session; the test rewrites the file while the session stays open.
 class ScenarioFileTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -30,17 +33,29 @@ class ScenarioFileTest : public ::testing::Test {
     Reset();  // without the scenario
   }
 
-  // Writes the scenario and powers the chassis on into it, with a session open.
-  void PowerOnInto(const std::string& text) {
-    Write(text);
+  // Powers the chassis on into scenario.txt as it is; the status of opening a session.
+  int32_t PowerOn() {
     named_.emplace(kScenarioVariable, folder_.File("scenario.txt"));
     Reset();
     api_ = std::make_unique<Api>();
-    ASSERT_EQ(api_->ioOpen(kDefaultResource, nullptr), 0);
+    return api_->ioOpen(kDefaultResource, nullptr);
+  }
+  // Writes the scenario and powers the chassis on into it, with a session open.
+  void PowerOnInto(const std::string& text) {
+    Write(text);
+    ASSERT_EQ(PowerOn(), 0);
   }
 
   std::filesystem::path Write(const std::string& text) {
     return folder_.Write("scenario.txt", text);
+  }
+  std::filesystem::path Path() const { return folder_.fsPath() / "scenario.txt"; }
+
+  int32_t FanSpeed(uint32_t* rpm) { return api_->getFanSpeed(api_->getFanMinIndex() + 1, rpm); }
+
+  std::string Serial() {
+    char serial[32] = "";
+    return api_->getSerialNumber(serial, sizeof serial) == 0 ? serial : "(failed)";
   }
 
   std::string Description(int32_t status) {
@@ -53,6 +68,96 @@ class ScenarioFileTest : public ::testing::Test {
   std::optional<testing::ScopedEnvironment> named_;
   std::unique_ptr<Api> api_;
 };
+
+TEST_F(ScenarioFileTest, AnInjectionTakenOutOfTheFileStopsFailingTheOpenSession) {
+  PowerOnInto("inject getFanSpeed = 0xBFFA000A\nserial = S1\n");
+  uint32_t rpm = 0;
+  EXPECT_EQ(FanSpeed(&rpm), kControllerFault);
+  Write("serial = S1\n");
+  EXPECT_EQ(FanSpeed(&rpm), 0);
+  EXPECT_GT(rpm, 0u);
+  Write("serial = S1\ninject getFanSpeed = 0xBFFA000A\n");  // and back
+  EXPECT_EQ(FanSpeed(&rpm), kControllerFault);
+  // A new instance looks at the file before it is made.
+  Write("inject Korvane_Fundamental_Api = 0xBFFA000A\n");
+  EXPECT_THROW({ Api another; }, Korvane_Fundamental_ConstructionError);
+  Write("serial = S1\n");
+  EXPECT_NO_THROW({ Api another; });
+}
+
+TEST_F(ScenarioFileTest, TheChangedFilePowersTheChassisOnAgainIntoIt) {
+  PowerOnInto("fan 2 = 450\nserial = S1\n");
+  uint32_t rpm = 0;
+  ASSERT_EQ(FanSpeed(&rpm), 0);
+  EXPECT_EQ(rpm, 450u);
+  Write("serial = S2\n");
+  EXPECT_EQ(Serial(), "S2");
+  ASSERT_EQ(FanSpeed(&rpm), 0);
+  EXPECT_NE(rpm, 450u);  // no longer pinned: the fan runs as on a quiet chassis
+  EXPECT_GT(rpm, 1900u);
+}
+
+TEST_F(ScenarioFileTest, ARewriteOfTheSameSizeAndTimeIsSeenWhileTheFileIsThatRecent) {
+  // Two edits within the file system's timestamp granularity, an hour ahead of
+  // the clock so that they are recent however long the test takes.
+  const auto recent = std::filesystem::file_time_type::clock::now() + std::chrono::hours(1);
+  std::filesystem::last_write_time(Write("fan 2 = 450\n"), recent);
+  ASSERT_EQ(PowerOn(), 0);
+  uint32_t rpm = 0;
+  ASSERT_EQ(FanSpeed(&rpm), 0);
+  ASSERT_EQ(rpm, 450u);
+  std::filesystem::last_write_time(Write("fan 2 = 451\n"), recent);
+  ASSERT_EQ(FanSpeed(&rpm), 0);
+  EXPECT_EQ(rpm, 451u);
+}
+
+TEST_F(ScenarioFileTest, ASaveWithoutAnEditChangesNothing) {
+  PowerOnInto("serial = S1\n");
+  const auto path = Path();
+  ASSERT_EQ(Serial(), "S1");
+  SetText(Text::kSerialNumber, "set by the test");  // a power-on would undo it
+  Write("serial = S1\n");
+  std::filesystem::last_write_time(
+      path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
+  EXPECT_EQ(Serial(), "set by the test");
+}
+
+TEST_F(ScenarioFileTest, TheOldScenariosInjectionsGoAndATestsOwnStay) {
+  PowerOnInto("inject getFanSpeed = 0xBFFA000A\n");
+  InjectResult(Operation::kGetTimeSinceBoot, kControllerFault, kAlways);
+  Write("inject getSerialNumber = 0xBFFA000A\n");
+  uint32_t value = 0;
+  EXPECT_EQ(FanSpeed(&value), 0);
+  EXPECT_EQ(api_->getTimeSinceBoot(&value), kControllerFault);
+  EXPECT_EQ(Serial(), "(failed)");
+}
+
+TEST_F(ScenarioFileTest, AFileEditedIntoAnErrorFailsTheSessionWithItsLineUntilFixed) {
+  PowerOnInto("serial = S1\n");
+  Write("serial = S1\nalarm fan-underspeed = set\n");
+  uint32_t rpm = 0;
+  EXPECT_EQ(FanSpeed(&rpm), kStatusScenarioError);
+  EXPECT_EQ(Serial(), "(failed)");
+  const std::string why = Description(kStatusScenarioError);
+  EXPECT_NE(why.find("scenario.txt:2: 'fan-underspeed' is no alarm; the alarms are "
+                     "over_temperature, fan_underspeed,"),
+            std::string::npos)
+      << why;
+  EXPECT_EQ(api_->isInitialized(), 1);  // the session stays open
+  Api another;
+  EXPECT_EQ(another.ioOpen(kDefaultResource, nullptr), kStatusScenarioError);  // none opens
+
+  Write("serial = S2\n");
+  EXPECT_EQ(Serial(), "S2");
+  EXPECT_EQ(another.ioOpen(kDefaultResource, nullptr), 0);
+  std::filesystem::remove(Path());
+  EXPECT_EQ(Serial(), "(failed)");
+  EXPECT_NE(Description(kStatusScenarioError).find("cannot be read: there is no such file"),
+            std::string::npos);
+  std::filesystem::create_directory(Path());  // unreadable in another way: it says so
+  EXPECT_EQ(Serial(), "(failed)");
+  EXPECT_NE(Description(kStatusScenarioError).find("is not a regular file"), std::string::npos);
+}
 
 // Every alarm korvane names, as it names it, and the alarm source behind it.
 std::vector<std::pair<std::string, Korvane_Fundamental_AlarmSource>> AlarmsByName() {
@@ -103,10 +208,7 @@ TEST_F(ScenarioFileTest, AnyOtherAlarmNameIsAnErrorThatListsTheNames) {
                            "rail-VPLUS_5_0", "rail_VPLUS_9_9", "rail_", "Over_Temperature"}) {
     SCOPED_TRACE(name);
     Write(std::string("# old spellings\nalarm ") + name + " = set\n");
-    named_.emplace(kScenarioVariable, folder_.File("scenario.txt"));
-    Reset();
-    api_ = std::make_unique<Api>();
-    ASSERT_EQ(api_->ioOpen(kDefaultResource, nullptr), kStatusScenarioError);
+    ASSERT_EQ(PowerOn(), kStatusScenarioError);
     const std::string why = Description(kStatusScenarioError);
     EXPECT_NE(why.find(std::string("scenario.txt:2: '") + name + "' is no alarm; the alarms are "),
               std::string::npos)

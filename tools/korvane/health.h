@@ -134,6 +134,9 @@ struct TableStyle {
   int rows = 24;
 };
 void WriteTable(std::ostream& out, const HealthReport& report, TableStyle style);
+// Cuts a line to `columns` characters on the screen; escape sequences take
+// none, and with colour the cut line ends with a reset.
+std::string CutToWidth(const std::string& line, int columns, bool colour);
 // The JSON document of tools/korvane/status.schema.json; indent < 0 writes
 // it on one line.
 void WriteJson(std::ostream& out, const HealthReport& report, int indent = 2);

@@ -1,6 +1,5 @@
 #include "standins/chassis/chassis_state.h"
 
-#include "standins/chassis/scenario.h"
 #include "standins/chassis/state_file.h"
 #include "standins/chassis/virtual_chassis_switch.h"
 
@@ -8,9 +7,20 @@ namespace korvane::virtual_chassis {
 
 void ChassisState::PowerOn() {
   served = ServedResources::FromEnvironment();
+  scenario_file_ = ScenarioFile(served.scenario);
+  PowerOnIntoScenario();
+}
+
+void ChassisState::FollowScenario() {
+  if (scenario_file_.Changed()) PowerOnIntoScenario();
+}
+
+void ChassisState::PowerOnIntoScenario() {
+  injected.ClearScenario();  // a test's own injections stay
   model = ChassisModel{};
-  scenario_error = ApplyScenarioFile(served.scenario, *this);
+  scenario_error = scenario_file_.Apply(*this);
   power_on_state_ = model.PersistentState();
+  // What each resource keeps is taken over again at its next operation.
   synced_resource_.clear();
   synced_text_.clear();
 }

@@ -14,6 +14,7 @@
 #include "standins/chassis/call_record.h"
 #include "standins/chassis/chassis_model.h"
 #include "standins/chassis/injected_results.h"
+#include "standins/chassis/scenario_file.h"
 #include "standins/chassis/served_resources.h"
 
 namespace korvane::virtual_chassis {
@@ -22,7 +23,7 @@ struct ChassisState {
   std::mutex mutex;  // guards every other member
   ChassisModel model;
   ServedResources served;
-  std::string scenario_error;  // why the scenario cannot be used; "" when it can
+  std::string scenario_error;  // why the scenario file cannot be used; "" when it can
   std::string open_failure;    // why the last refused ioOpen found no chassis
   CallRecord record;
   InjectedResults injected;
@@ -40,6 +41,10 @@ struct ChassisState {
 
   // Powers the chassis on: reads the switch and applies the scenario.
   void PowerOn();
+  // Before every operation: when the scenario file has changed, powers the
+  // chassis on again into it, as a new process would find it (scenario_file.cpp
+  // says why every operation looks).
+  void FollowScenario();
   // Back to power-on, the resources' kept state forgotten, the call record
   // recording; the instances and their sessions live on.
   void Reset();
@@ -65,6 +70,11 @@ struct ChassisState {
   }
 
  private:
+  // Powers on into the scenario file: the model as new, the old scenario's
+  // injections cleared, the new one applied; the switch stays as it was read.
+  void PowerOnIntoScenario();
+
+  ScenarioFile scenario_file_;
   std::string power_on_state_;   // the kept state as this process powered the chassis on
   std::string synced_resource_;  // the resource whose kept state the model holds
   std::string synced_text_;      // that state as last read or written

@@ -16,6 +16,7 @@ namespace {
 using korvane::virtual_chassis::BufferArg;
 using korvane::virtual_chassis::ChassisModel;
 using korvane::virtual_chassis::ChassisState;
+using korvane::virtual_chassis::kStatusScenarioError;
 using korvane::virtual_chassis::Operation;
 using korvane::virtual_chassis::StatusArg;
 using korvane::virtual_chassis::Text;
@@ -24,15 +25,16 @@ using korvane::virtual_chassis::TheChassis;
 constexpr int32_t kSuccess = Korvane_Fundamental_StatusSuccess;
 
 // Runs one operation: its hook first, then under the chassis lock records
-// the call, answers an injected result if there is one, and otherwise takes
-// over the session's kept state, samples the alarms, lets `body` answer from
-// the chassis and keeps what it changed.
+// the call, follows a changed scenario file, answers an injected result if
+// there is one, and otherwise takes over the session's kept state, samples
+// the alarms, lets `body` answer from the chassis and keeps what it changed.
 template <typename Result, typename Body, typename... Args>
 Result RunIn(uint32_t session, Operation op, Body&& body, const Args&... args) {
   ChassisState& chassis = TheChassis();
   chassis.RunHook(op);
   std::lock_guard lock(chassis.mutex);
   chassis.Record(op, args...);
+  chassis.FollowScenario();
   if (const auto injected = chassis.injected.Take(op)) return static_cast<Result>(*injected);
   chassis.LoadKeptState(session);
   chassis.model.Sample();
@@ -47,13 +49,16 @@ Result Run(Operation op, Body&& body, const Args&... args) {
   return RunIn<Result>(0, op, std::forward<Body>(body), args...);
 }
 
-// Runs a hardware operation, which needs an open session.
+// Runs a hardware operation, which needs an open session. While the scenario
+// file cannot be used (it was changed into one with an error), the session's
+// operations answer what ioOpen answers then, so that its reason is reported.
 template <typename Body, typename... Args>
 int32_t RunOnSession(uint32_t session, Operation op, Body&& body, const Args&... args) {
   return RunIn<int32_t>(
       session, op,
       [&](ChassisState& chassis) -> int32_t {
         if (session == 0) return Korvane_Fundamental_StatusSessionNotOpen;
+        if (!chassis.scenario_error.empty()) return kStatusScenarioError;
         return body(chassis.model);
       },
       args...);
@@ -73,6 +78,7 @@ Korvane_Fundamental_Api::Korvane_Fundamental_Api() : session_(0), instance_(0) {
   ChassisState& chassis = TheChassis();
   std::lock_guard lock(chassis.mutex);
   chassis.Record(Operation::kConstruct);
+  chassis.FollowScenario();
   if (const auto injected = chassis.injected.Take(Operation::kConstruct)) {
     throw Korvane_Fundamental_ConstructionError{*injected};
   }

@@ -3,23 +3,19 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
+#include <optional>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
+#include "standins/chassis/alarm_names.h"
 #include "standins/chassis/chassis_state.h"
-#include "standins/chassis/virtual_chassis_switch.h"
 
 namespace korvane::virtual_chassis {
 namespace {
 
 using Action = std::function<void(ChassisState&)>;
-
-// A scenario is a page of settings; a larger file is not one.
-constexpr uintmax_t kMaxScenarioBytes = 256 * 1024;
 
 std::string Trim(const std::string& text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -68,25 +64,36 @@ struct Setting {
   }
 };
 
-Korvane_Fundamental_VoltageRail Rail(const Setting& setting) {
-  const std::pair<const char*, Korvane_Fundamental_VoltageRail> rails[] = {
-      {"VPLUS_5_0", Korvane_Fundamental_RailPlus5V},
-      {"VPLUS_3_3", Korvane_Fundamental_RailPlus3V3},
-      {"VMINUS_12_0", Korvane_Fundamental_RailMinus12V},
-      {"VPLUS_12_0", Korvane_Fundamental_RailPlus12V}};
-  for (const auto& [name, rail] : rails)
-    if (setting.subject == name) return rail;
-  setting.Fail("'" + setting.subject +
-               "' is no rail; use VPLUS_3_3, VPLUS_5_0, VPLUS_12_0 or VMINUS_12_0");
+// The rails by the names the driver gives them, in the order korvane lists them.
+constexpr std::pair<std::string_view, Korvane_Fundamental_VoltageRail> kRailNames[] = {
+    {"VPLUS_3_3", Korvane_Fundamental_RailPlus3V3},
+    {"VPLUS_5_0", Korvane_Fundamental_RailPlus5V},
+    {"VPLUS_12_0", Korvane_Fundamental_RailPlus12V},
+    {"VMINUS_12_0", Korvane_Fundamental_RailMinus12V}};
+
+// "VPLUS_3_3, VPLUS_5_0, VPLUS_12_0 or VMINUS_12_0"; with a prefix before each name.
+std::string RailNames(std::string_view prefix = {}) {
+  std::string names;
+  for (size_t i = 0; i < std::size(kRailNames); ++i) {
+    names += i == 0 ? "" : i + 1 == std::size(kRailNames) ? " or " : ", ";
+    names += std::string(prefix) + std::string(kRailNames[i].first);
+  }
+  return names;
 }
 
-Korvane_Fundamental_AlarmSource AlarmSource(const Setting& setting) {
-  const std::string& name = setting.subject;
-  if (name == "over-temperature") return Korvane_Fundamental_AlarmOverTemperature;
-  if (name == "fan-underspeed") return Korvane_Fundamental_AlarmFanUnderspeed;
-  if (name == "reference-clock") return Korvane_Fundamental_AlarmRefClockChange;
-  const Setting rail{setting.line, setting.key, name, setting.value};
-  switch (Rail(rail)) {
+std::optional<Korvane_Fundamental_VoltageRail> FindRail(std::string_view name) {
+  for (const auto& [rail_name, rail] : kRailNames)
+    if (name == rail_name) return rail;
+  return std::nullopt;
+}
+
+Korvane_Fundamental_VoltageRail Rail(const Setting& setting) {
+  if (const auto rail = FindRail(setting.subject)) return *rail;
+  setting.Fail("'" + setting.subject + "' is no rail; use " + RailNames());
+}
+
+Korvane_Fundamental_AlarmSource RailAlarm(Korvane_Fundamental_VoltageRail rail) {
+  switch (rail) {
     case Korvane_Fundamental_RailPlus5V:
       return Korvane_Fundamental_AlarmRailPlus5V;
     case Korvane_Fundamental_RailPlus3V3:
@@ -96,7 +103,46 @@ Korvane_Fundamental_AlarmSource AlarmSource(const Setting& setting) {
     case Korvane_Fundamental_RailPlus12V:
       return Korvane_Fundamental_AlarmRailPlus12V;
   }
-  setting.Fail("'" + name + "' is no alarm");
+  return Korvane_Fundamental_AlarmRailPlus5V;  // not reached: every rail is named above
+}
+
+// An alarm by its machine name (alarm_names.h), the one korvane's outputs use:
+// "fan_underspeed", "rail_VPLUS_5_0".
+std::optional<Korvane_Fundamental_AlarmSource> FindAlarm(std::string_view name) {
+  for (const auto& alarm : alarms::kAlarmNames) {
+    if (alarm.alarm == alarms::Alarm::kRail) {
+      if (!name.starts_with(alarm.machine)) continue;
+      if (const auto rail = FindRail(name.substr(alarm.machine.size()))) return RailAlarm(*rail);
+    } else if (name == alarm.machine) {
+      switch (alarm.alarm) {
+        case alarms::Alarm::kOverTemperature:
+          return Korvane_Fundamental_AlarmOverTemperature;
+        case alarms::Alarm::kFanUnderspeed:
+          return Korvane_Fundamental_AlarmFanUnderspeed;
+        case alarms::Alarm::kReferenceClock:
+          return Korvane_Fundamental_AlarmRefClockChange;
+        case alarms::Alarm::kRail:
+          break;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// "over_temperature, fan_underspeed, reference_clock, rail_VPLUS_3_3, ... or rail_VMINUS_12_0"
+std::string AlarmNames() {
+  std::string names;
+  for (const auto& alarm : alarms::kAlarmNames) {
+    if (!names.empty()) names += ", ";
+    names +=
+        alarm.alarm == alarms::Alarm::kRail ? RailNames(alarm.machine) : std::string(alarm.machine);
+  }
+  return names;
+}
+
+Korvane_Fundamental_AlarmSource AlarmSource(const Setting& setting) {
+  if (const auto source = FindAlarm(setting.subject)) return *source;
+  setting.Fail("'" + setting.subject + "' is no alarm; the alarms are " + AlarmNames());
 }
 
 std::vector<int32_t> Codes(const Setting& setting) {
@@ -165,7 +211,9 @@ Action Injection(const Setting& s) {
   if (!FindOperation(s.subject.c_str(), &op))
     s.Fail("'" + s.subject + "' is no operation; the operations are " + OperationNames());
   const int32_t status = s.Integer(s.value);
-  return [=](ChassisState& c) { c.injected.Inject(op, status, kAlways); };
+  return [=](ChassisState& c) {
+    c.injected.Inject(op, status, kAlways, InjectedResults::Source::kScenario);
+  };
 }
 
 Action ReferenceClock(const Setting& s) {
@@ -260,28 +308,6 @@ ScenarioError::ScenarioError(int line, const std::string& reason)
 void ApplyScenarioText(const std::string& text, ChassisState& chassis) {
   for (const auto& action : Compile(text)) action(chassis);
   chassis.model.Sample();
-}
-
-std::string ApplyScenarioFile(const std::string& path, ChassisState& chassis) {
-  if (path.empty()) return "";
-  const std::string named = std::string("scenario ") + path + " (" + kScenarioVariable + ")";
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (status.type() == std::filesystem::file_type::not_found)
-    return named + " cannot be read: there is no such file";
-  if (error) return named + " cannot be read: " + error.message();
-  if (!std::filesystem::is_regular_file(status)) return named + " is not a regular file";
-  if (std::filesystem::file_size(path, error) > kMaxScenarioBytes || error)
-    return named + " is larger than " + std::to_string(kMaxScenarioBytes / 1024) + " KiB";
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return named + " cannot be read";
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  try {
-    ApplyScenarioText(text, chassis);
-  } catch (const ScenarioError& failure) {
-    return "scenario " + path + ":" + std::to_string(failure.line()) + ": " + failure.what();
-  }
-  return "";
 }
 
 }  // namespace korvane::virtual_chassis

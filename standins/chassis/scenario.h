@@ -1,6 +1,7 @@
 // Scenarios: a text file, named by the environment variable
 // KORVANE_CHASSIS_SCENARIO, that sets up the virtual chassis as it powers on
-// (at the first use in a process and at every Reset), so that a program can be
+// (at the first use in a process, at every Reset and whenever the file's text
+// changes while the process runs: scenario_file.h), so that a program can be
 // rehearsed against an overheating or failing chassis without hardware. The
 // format is described in the repository's README.md under "Chassis scenarios".
 #pragma once
@@ -24,10 +25,5 @@ class ScenarioError : public std::runtime_error {
 
 // Applies a scenario text to the chassis: all of it, or (on ScenarioError) none of it.
 void ApplyScenarioText(const std::string& text, ChassisState& chassis);
-
-// Applies the scenario file at path ("": none). A file that is not a regular
-// file, is too large, cannot be read or has an error is not applied at all;
-// the result then says why, naming the file (and line), and is "" otherwise.
-std::string ApplyScenarioFile(const std::string& path, ChassisState& chassis);
 
 }  // namespace korvane::virtual_chassis

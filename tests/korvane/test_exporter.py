@@ -35,7 +35,7 @@ def fresh_chassis():
 CLEANUP = []
 # A chassis near its temperature limit with a rail out of its limits (whose alarm latches).
 FAILING = "temperature 3 = 67.5\nrail VPLUS_5_0 = 4.6\n"
-HOT = "temperature 3 = 85.5\nfan 2 = 450\nrail VPLUS_5_0 = 4.6\nalarm reference-clock = set\n"
+HOT = "temperature 3 = 85.5\nfan 2 = 450\nrail VPLUS_5_0 = 4.6\nalarm reference_clock = set\n"
 
 SAMPLE = re.compile(r"^([a-z_]+)\{(.*)\} (\S+)$")
 LABEL = re.compile(r'([a-z_]+)="((?:[^"\\]|\\.)*)"')

@@ -203,7 +203,7 @@ class CommandLine(unittest.TestCase):
                                   f.read())
 
 
-HOT = "temperature 3 = 85.5\nfan 2 = 450\nrail VPLUS_5_0 = 4.6\nalarm reference-clock = set\n"
+HOT = "temperature 3 = 85.5\nfan 2 = 450\nrail VPLUS_5_0 = 4.6\nalarm reference_clock = set\n"
 
 
 class Formats(unittest.TestCase):
@@ -231,7 +231,7 @@ class Scenarios(unittest.TestCase):
             ("temperature 3 = 85.5\n", ["status", "--check"], 3, "alarm set: over_temperature"),
             ("fan 1 = 10\n", ["status", "--check"], 3, "alarm set: fan_underspeed"),
             ("rail VMINUS_12_0 = -13\n", ["status", "--check"], 3, "alarm set: rail_VMINUS_12_0"),
-            ("alarm reference-clock = set\n", ["status", "--check"], 3, "reference_clock"),
+            ("alarm reference_clock = set\n", ["status", "--check"], 3, "reference_clock"),
             ("temperature 3 = 85.5\n", ["status"], 0, ""),
             ("inject getTemperatureSensorValue = 0xBFFA0001\n", ["status"], 1,
              "Unknown physical repeated capability selector"),
@@ -259,6 +259,21 @@ class Scenarios(unittest.TestCase):
                 codes = scenario.splitlines()[0].split("=")[1].split()
                 self.assertEqual(len(document["errors"]), len(codes))
 
+
+    def test_alarms_are_named_as_korvane_names_them(self):
+        listed = run("alarms", "--json")
+        self.assertEqual(listed.returncode, 0, listed.stderr)
+        names = [alarm["name"] for alarm in json.loads(listed.stdout)["alarms"]]
+        self.assertEqual(len(names), 7)
+        result = run("status", "--json", "--check",
+                     scenario="".join("alarm %s = set\n" % name for name in names))
+        self.assertEqual(result.returncode, 3, result.stderr)
+        self.assertEqual(json.loads(result.stdout)["alarms"], names)
+        # The old spelling is an error like any other, answered with the names to use.
+        result = run("status", scenario="\nalarm fan-underspeed = set\n")
+        self.assertEqual(result.returncode, 4, result.stderr)
+        self.assertIn("scenario.txt:2: 'fan-underspeed' is no alarm; the alarms are %s or %s\n"
+                      % (", ".join(names[:-1]), names[-1]), result.stderr)
 
     def test_scenario_settings_reach_the_readings(self):
         # (scenario, path into status --json, value)
@@ -735,7 +750,7 @@ class Watch(unittest.TestCase):
             screen = self.tmux("capture-pane", "-p", "-t", "w")
             if condition(screen):
                 return screen
-            time.sleep(0.1)
+            time.sleep(0.05)
         self.fail("the screen never showed %s:\n%s" % (what, screen))
 
     def start(self, columns, rows):
@@ -785,12 +800,19 @@ class Watch(unittest.TestCase):
     def test_rides_out_failures_and_recovers(self):
         scratch = self.start(80, 24)
         scenario, folder = os.path.join(scratch, "fan.txt"), os.path.join(scratch, "traces")
-        with open(scenario, "w") as f:
-            f.write("inject getFanSpeed = 0xBFFA0002\n")
-        # The session cannot open while the trace file's folder is missing.
-        self.tmux("send-keys", "-t", "w", "KORVANE_CHASSIS_SCENARIO=%s %s --trace %s watch "
-                  "--interval 0.2; echo exit=$?" % (scenario, KORVANE,
-                                                    os.path.join(folder, "watch.xml")), "Enter")
+
+        def edit(text):
+            """The scenario rewritten in place, as an editor or `echo >` does."""
+            with open(scenario, "w") as f:
+                f.write(text)
+
+        edit("inject getFanSpeed = 0xBFFA0002\n")
+        # The session cannot open while the trace file's folder is missing. The scenario is
+        # named from its folder, so that its error line fits the width whatever the folder.
+        self.tmux("send-keys", "-t", "w", "cd %s && KORVANE_CHASSIS_SCENARIO=fan.txt %s --trace %s "
+                  "watch --interval 0.1; echo exit=$?" % (scratch, KORVANE,
+                                                          os.path.join(folder, "watch.xml")),
+                  "Enter")
         unwrapped = lambda s: "".join(s.splitlines())
         self.wait_for_refresh(lambda s: "korvane: opening a session on 'PXI0::0::INSTR' failed"
                               in unwrapped(s) and "Cannot create the trace file" in unwrapped(s),
@@ -803,6 +825,24 @@ class Watch(unittest.TestCase):
         self.assertIn("error: reading the speed of fan FAN1 failed (0xBFFA4003)", screen)
         self.assertRegex(screen, r"TS8 +\d+\.\d")
         self.assertRegex(screen, r"VMINUS_12_0 +-\d+\.\d{3} V")
+        # The injection taken out of the file: watch, still running, reads the fans again.
+        edit("# the fans are back\n")
+        fans = re.compile(r"FAN1 +\d+ +FAN2 +\d+ +FAN3 +\d+")
+        screen = self.wait_for_refresh(lambda s: fans.search(s) and "error" not in s,
+                                       "the fans read again without an error")
+        self.assertRegex(screen, r"TS8 +\d+\.\d")
+        # The file edited into one with an error (an alarm in its old spelling): the session
+        # stays open, every value fails, and the line below the header says why.
+        edit("alarm fan-underspeed = set\n")
+        screen = self.wait_for(
+            lambda s: "korvane: scenario fan.txt:1: 'fan-underspeed' is no alarm" in s,
+            "the scenario's error")
+        self.assertRegex(screen.splitlines()[0], r"^Every 0.1 s, refresh \d+")
+        self.assertRegex(screen, r"TS1 error +TS2 error")
+        # Put right: the new scenario's values, no error.
+        edit("fan 2 = 2345\n")
+        self.wait_for(lambda s: re.search(r"FAN2 +2345 ", s) and "error" not in s,
+                      "the scenario's fan speed without an error")
         self.tmux("send-keys", "-t", "w", "C-c")
         self.wait_for(lambda s: "exit=0" in s, "watch ending with exit status 0")
 

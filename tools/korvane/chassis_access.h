@@ -10,9 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "tools/korvane/alarm_names.h"
+#include "standins/chassis/alarm_names.h"
 
 namespace korvane::cli {
+
+// The chassis's alarms and their names, shared with the virtual chassis's scenario files.
+using alarms::Alarm;
+using alarms::MachineName;
+using alarms::Words;
 
 // A driver call that failed: its status, what korvane was doing in words
 // ("reading the speed of fan FAN2"), the call's name and the driver's own

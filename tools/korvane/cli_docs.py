@@ -21,7 +21,8 @@ ENVIRONMENT = [
      "Turns the virtual chassis on: 1, or a comma-separated list of the resources it serves "
      "(by default PXI0::0::INSTR). korvane --virtual sets it to 1 for one run."),
     ("KORVANE_CHASSIS_SCENARIO",
-     "A scenario file the virtual chassis starts from (values, alarms, injected failures)."),
+     "A scenario file the virtual chassis starts from (values, alarms, injected failures), "
+     "and starts from again when the file is edited while korvane runs (watch, serve)."),
     ("KORVANE_IVI_CONFIG", "The IVI configuration store file, before the user's own."),
     ("KORVANE_REGISTRY", "The registry file of COM registrations (default ~/.config/korvane/registry)."),
     ("KORVANE_REGISTRY_LOCK_TIMEOUT_MS",

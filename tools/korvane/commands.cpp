@@ -6,12 +6,15 @@
 #include <ctime>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
+#include <string>
 #include <tuple>
 #include <vector>
 
 #include "tools/korvane/exit_codes.h"
 #include "tools/korvane/health.h"
+#include "tools/korvane/open_failure.h"
 #include "tools/korvane/terminal.h"
 #include "tools/korvane/trigger_routes.h"
 
@@ -112,31 +115,42 @@ std::string Clock() {
   return text;
 }
 
-// One refresh of `watch` on a terminal: the reading in the layout that fits.
+// One refresh of `watch` on a terminal: the header's lines cut to the width,
+// and the reading in the layout that fits below them.
 std::string Screen(const std::string& header, const HealthReport& report, bool colour) {
   const TerminalSize size = SizeOf(stdout).value_or(TerminalSize{80, 24});
+  std::string top;
+  int rows = 1;  // the blank line below the header
+  std::istringstream headerLines(header);
+  for (std::string line; std::getline(headerLines, line); ++rows)
+    top += (top.empty() ? "" : "\n") + CutToWidth(line, size.columns, false);
+  const int headerRows = rows - 1;
   std::ostringstream full;
   WriteTable(full, report, {colour, false, size.columns, size.rows});
   const std::string table = full.str();
-  int rows = 2;  // the header and a blank line
   size_t widest = 0;
   std::istringstream lines(table);
   for (std::string line; std::getline(lines, line); ++rows) widest = std::max(widest, line.size());
-  if (rows <= size.rows && static_cast<int>(widest) <= size.columns) return header + "\n\n" + table;
+  if (rows <= size.rows && static_cast<int>(widest) <= size.columns) return top + "\n\n" + table;
   std::ostringstream compact;
-  WriteTable(compact, report, {colour, true, size.columns, size.rows - 1});
-  return header + "\n" + compact.str();
+  WriteTable(compact, report, {colour, true, size.columns, size.rows - headerRows});
+  return top + "\n" + compact.str();
 }
 
-// Home, then each line cleared to its end, then the rest of the screen.
+// Home, then each line cleared to its end, then the rest of the screen. No
+// line break after the last line: on the screen's last row it would scroll the
+// header away.
 void Repaint(const std::string& screen) {
   std::string text = "\x1b[H";
   std::istringstream lines(screen);
-  for (std::string line; std::getline(lines, line);) text += line + "\x1b[K\n";
+  bool first = true;
+  for (std::string line; std::getline(lines, line); first = false)
+    text += (first ? "" : "\n") + line + "\x1b[K";
   std::fputs((text + "\x1b[J").c_str(), stdout);
 }
 
-// Opens the session when it is not open; an empty text, or the failure in words.
+// Opens the session when it is not open; an empty text, or the failure in words
+// with the chassis library's reason (such as a scenario file's error) below it.
 std::string OpenIfClosed(std::unique_ptr<ChassisAccess>& chassis, const Target& target,
                          double intervalSeconds) {
   if (chassis) return "";
@@ -146,8 +160,20 @@ std::string OpenIfClosed(std::unique_ptr<ChassisAccess>& chassis, const Target& 
   } catch (const DriverError& error) {
     std::ostringstream text;
     text << "korvane: " << Describe(error) << "; trying again in " << intervalSeconds << " s";
+    if (const auto why = ExplainOpenFailure(error, target.request.resource))
+      text << "\nkorvane: " << why->reason;
     return text.str();
   }
+}
+
+// When values of the virtual chassis failed, whether that is because its
+// scenario file was edited into one with an error: the reason, which every
+// failed value's message holds too far along to be seen on a terminal.
+std::optional<std::string> ScenarioFailureOf(const HealthReport& report, const Target& target) {
+  if (!report.virtualChassis || Failures(report).empty()) return std::nullopt;
+  const auto why = ScenarioFailure(target.request.resource);
+  if (!why) return std::nullopt;
+  return "korvane: " + *why;
 }
 
 // One refresh of `watch --json`: the reading on one line, or why there is none on stderr.
@@ -156,16 +182,20 @@ void WriteJsonLine(ChassisAccess* chassis, const Target& target, const std::stri
     std::fprintf(stderr, "%s\n", failedOpen.c_str());
     return;
   }
-  WriteJson(std::cout, ReadHealth(*chassis, target.request.resource, target.simulated), -1);
+  const HealthReport report = ReadHealth(*chassis, target.request.resource, target.simulated);
+  WriteJson(std::cout, report, -1);
   std::cout.flush();
+  if (const auto why = ScenarioFailureOf(report, target))
+    std::fprintf(stderr, "%s\n", why->c_str());
 }
 
 // One refresh of `watch`: the header and the reading (on a terminal in the
 // layout that fits it), or why the session is not open.
-std::string RefreshText(const std::string& header, ChassisAccess* chassis, const Target& target,
+std::string RefreshText(std::string header, ChassisAccess* chassis, const Target& target,
                         const std::string& failedOpen, bool terminal) {
   if (chassis == nullptr) return header + "\n\n" + failedOpen + "\n";
   const HealthReport report = ReadHealth(*chassis, target.request.resource, target.simulated);
+  if (const auto why = ScenarioFailureOf(report, target)) header += "\n" + *why;
   if (terminal) return Screen(header, report, Colour());
   std::ostringstream table;
   WriteTable(table, report, {false, false});

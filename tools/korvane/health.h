@@ -117,8 +117,8 @@ HealthReport ReadHealth(ChassisAccess& chassis, const std::string& name, bool si
 std::vector<ReadFailure> Failures(const HealthReport& report);
 
 // The alarms that are set, in table order, by their machine names
-// (alarm_names.h); empty when none is. An alarm that could not be read is a
-// failure, not an alarm.
+// (standins/chassis/alarm_names.h); empty when none is. An alarm that could
+// not be read is a failure, not an alarm.
 std::vector<std::string> AlarmsSet(const HealthReport& report);
 
 const char* ClockSourceName(ClockSource source);
@@ -134,6 +134,9 @@ struct TableStyle {
   int rows = 24;
 };
 void WriteTable(std::ostream& out, const HealthReport& report, TableStyle style);
+// Cuts a line to `columns` characters on the screen; escape sequences take
+// none, and with colour the cut line ends with a reset.
+std::string CutToWidth(const std::string& line, int columns, bool colour);
 // The JSON document of tools/korvane/status.schema.json; indent < 0 writes
 // it on one line.
 void WriteJson(std::ostream& out, const HealthReport& report, int indent = 2);

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/korvane/alarm_names.h"
+#include "standins/chassis/alarm_names.h"
 #include "tools/korvane/html_text.h"
 
 namespace korvane::cli {
@@ -72,7 +72,7 @@ std::string LocalTime(double unixSeconds) {
 
 // An alarm's machine name ("rail_VPLUS_5_0") as people read it ("rail VPLUS_5_0").
 std::string InWords(const std::string& machine) {
-  for (const auto& name : kAlarmNames) {
+  for (const auto& name : alarms::kAlarmNames) {
     if (name.alarm == Alarm::kRail && machine.starts_with(name.machine))
       return Words(Alarm::kRail, std::string_view(machine).substr(name.machine.size()));
     if (machine == name.machine) return std::string(name.words);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/korvane/alarm_names.h"
+#include "standins/chassis/alarm_names.h"
 #include "tools/korvane/prometheus.h"
 
 namespace korvane::cli {

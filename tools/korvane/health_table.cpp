@@ -142,21 +142,6 @@ void WriteFullTable(std::ostream& out, const HealthReport& report, const Marks& 
   }
 }
 
-// Cuts a line to `columns` characters on the screen; escape sequences take none.
-std::string Fit(const std::string& line, int columns, bool colour) {
-  int shown = 0;
-  for (size_t at = 0; at < line.size(); ++at) {
-    if (line[at] == '\x1b') {
-      at = line.find('m', at);
-      if (at == std::string::npos) break;
-      continue;
-    }
-    if ((static_cast<unsigned char>(line[at]) & 0xC0) == 0x80) continue;  // UTF-8 continuation
-    if (++shown > columns) return line.substr(0, at) + (colour ? "\x1b[0m" : "");
-  }
-  return line;
-}
-
 // Items side by side: "TS1   28.0" cells, as many to a line as the width takes.
 class Grid {
  public:
@@ -242,10 +227,24 @@ void WriteCompactTable(std::ostream& out, const HealthReport& report, const Mark
     }
     lines.push_back(mark.Error(failures[shown]));
   }
-  for (const auto& line : lines) out << Fit(line, style.columns, style.colour) << "\n";
+  for (const auto& line : lines) out << CutToWidth(line, style.columns, style.colour) << "\n";
 }
 
 }  // namespace
+
+std::string CutToWidth(const std::string& line, int columns, bool colour) {
+  int shown = 0;
+  for (size_t at = 0; at < line.size(); ++at) {
+    if (line[at] == '\x1b') {
+      at = line.find('m', at);
+      if (at == std::string::npos) break;
+      continue;
+    }
+    if ((static_cast<unsigned char>(line[at]) & 0xC0) == 0x80) continue;  // UTF-8 continuation
+    if (++shown > columns) return line.substr(0, at) + (colour ? "\x1b[0m" : "");
+  }
+  return line;
+}
 
 void WriteTable(std::ostream& out, const HealthReport& report, TableStyle style) {
   const Marks mark(style.colour);

@@ -22,4 +22,10 @@ struct OpenFailure {
 std::optional<OpenFailure> ExplainOpenFailure(const DriverError& error,
                                               const std::string& resource);
 
+// Why the virtual chassis's scenario file cannot be used now, in the library's
+// words ("scenario s.txt:3: ..."), if it cannot: a scenario file that was
+// edited into one with an error fails the readings of a session that was
+// already open, and their messages are too long to show it on a terminal.
+std::optional<std::string> ScenarioFailure(const std::string& resource);
+
 }  // namespace korvane::cli

@@ -1,14 +1,18 @@
 // The chassis's alarms and the one machine spelling of each ("over_temperature",
-// "fan_underspeed", "reference_clock", "rail_<NAME>"), used by every output
-// that names an alarm for a program: JSON, Prometheus labels, scenario files.
-// Plain data without dependencies, so that any part of the project can use it.
+// "fan_underspeed", "reference_clock", "rail_<NAME>"), used wherever a program
+// or a file names an alarm: korvane's JSON and Prometheus labels, and the
+// scenario files of the virtual chassis ("alarm fan_underspeed = set").
+//
+// Plain data without dependencies. It lives with the virtual chassis because
+// that library depends on nothing of the driver or its programs; korvane takes
+// it from here, as it takes virtual_chassis_switch.h.
 #pragma once
 
 #include <array>
 #include <string>
 #include <string_view>
 
-namespace korvane::cli {
+namespace korvane::alarms {
 
 // The chassis-wide alarms; a rail alarm names its rail.
 enum class Alarm { kOverTemperature, kFanUnderspeed, kReferenceClock, kRail };
@@ -48,4 +52,4 @@ inline std::string Words(Alarm alarm, std::string_view rail = {}) {
   return name;
 }
 
-}  // namespace korvane::cli
+}  // namespace korvane::alarms

@@ -128,6 +128,8 @@ static struct Run run;
 int main(int argc, char** argv) {
   const char* variant = argc > 1 ? argv[1] : "";
   int failures;
+  printf("exit_client %s: main starts\n", variant);
+  fflush(stdout);
   run.leave = strcmp(variant, "leave") == 0;
 #ifdef KORVANE_EXIT_LOADER
   Module module = LoadDriverModule();
@@ -150,7 +152,8 @@ int main(int argc, char** argv) {
   failures = RunSessions(&run);
 #endif
   if (failures != 0) fprintf(stderr, "exit_client %s: %d failures\n", variant, failures);
-  /* Tells a failed run that ended after main (at the process's end) from one that failed in it. */
+  /* Tells a failed run that ended after main (at the process's end) from one that failed in it
+   * and, with the first line, from one that never reached main. */
   printf("exit_client %s: main returns %d\n", variant, failures != 0);
   fflush(stdout);
   return failures != 0;

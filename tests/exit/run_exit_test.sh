@@ -7,8 +7,8 @@ set -uo pipefail
 
 runs=$1 limit=$2
 shift 2
-# A failed run's output is shown: the client's last line says whether main returned (a failure
-# after it happened as the process ended) and what it returned.
+# A failed run's output is shown: the client's first and last lines say whether main started and
+# returned (a failure after it happened as the process ended) and what it returned.
 for ((run = 1; run <= runs; run++)); do
   output=$(timeout --kill-after=5 "$limit" "$@" 2>&1)
   status=$?

@@ -315,7 +315,7 @@ class HealthPage(unittest.TestCase):
         os.makedirs(ARTEFACTS, exist_ok=True)
         exporter = Exporter(self, "--resource", "PXI0::0::INSTR", "--resource", "",
                             "--name", "bench-1", "--name", "bench-2",
-                            scenario=HOT + "firmware = 2.1.7 (virtual chassis)\n"
+                            scenario=HOT + "firmware = 2.1.7\n"
                                            "inject getFanSpeed = 0xBFFA0002\n")
         url = "http://127.0.0.1:%d/" % exporter.port
         # The desktop screenshot comes with the page's DOM; the phone's needs a second browser.
@@ -430,8 +430,10 @@ class PrometheusEndToEnd(unittest.TestCase):
 
     def start_prometheus(self, folder, targets):
         config = os.path.join(folder, "prometheus.yml")
+        # Rules are evaluated often, so that alerts follow a scrape at once; scrapes stay a
+        # second apart, since a scrape may take as long as its interval (a loaded machine).
         with open(config, "w") as f:
-            json.dump({"global": {"scrape_interval": "200ms", "evaluation_interval": "200ms"},
+            json.dump({"global": {"scrape_interval": "1s", "evaluation_interval": "200ms"},
                        "rule_files": [os.path.join(MONITORING, "korvane-alerts.yml")],
                        "scrape_configs": [{"job_name": "korvane", "static_configs": [
                            {"targets": ["127.0.0.1:%d" % t.port for t in targets]}]}]}, f)

@@ -156,7 +156,7 @@ class CommandLine(unittest.TestCase):
                     (["trigger", "reset"], "trigger_lines"), (["alarms"], "alarms"),
                     (["alarms", "clear"], "alarms"), (["selftest"], "errors"),
                     (["identity"], "driver")]
-        virtual = "firmware = 2.1.7 (virtual chassis)\n"
+        virtual = "firmware = 2.1.7\n"
         for args, member in commands:
             for switches, scenario, is_virtual in [(["--simulate"], None, False),
                                                    ([], virtual, True)]:

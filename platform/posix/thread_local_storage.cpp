@@ -5,14 +5,33 @@
 #include "platform/posix/winbase.h"
 
 static_assert(sizeof(pthread_key_t) <= sizeof(DWORD));
+static_assert(TLS_OUT_OF_INDEXES == FLS_OUT_OF_INDEXES);
 
-extern "C" DWORD TlsAlloc() {
+namespace {
+
+// A new key whose destructor receives a thread's non-null value when the thread ends, or
+// TLS_OUT_OF_INDEXES.
+DWORD NewKey(void (*destructor)(void*)) {
   pthread_key_t key;
-  if (pthread_key_create(&key, nullptr) != 0) {
+  if (pthread_key_create(&key, destructor) != 0) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return TLS_OUT_OF_INDEXES;
   }
   return static_cast<DWORD>(key);
+}
+
+BOOL SetKeyValue(DWORD index, void* value) {
+  if (pthread_setspecific(static_cast<pthread_key_t>(index), value) != 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+extern "C" DWORD TlsAlloc() {
+  return NewKey(nullptr);
 }
 
 extern "C" BOOL TlsFree(DWORD dwTlsIndex) {
@@ -29,22 +48,13 @@ extern "C" LPVOID TlsGetValue(DWORD dwTlsIndex) {
 }
 
 extern "C" BOOL TlsSetValue(DWORD dwTlsIndex, LPVOID lpTlsValue) {
-  if (pthread_setspecific(static_cast<pthread_key_t>(dwTlsIndex), lpTlsValue) != 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  return TRUE;
+  return SetKeyValue(dwTlsIndex, lpTlsValue);
 }
 
-// A key's destructor is the slot's callback: POSIX calls it with a thread's non-null value when
-// the thread ends, as the system calls a fiber-local callback.
+// The key's destructor is the slot's callback: the system too calls it with a thread's non-null
+// value when the thread ends.
 extern "C" DWORD FlsAlloc(PFLS_CALLBACK_FUNCTION lpCallback) {
-  pthread_key_t key;
-  if (pthread_key_create(&key, lpCallback) != 0) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return FLS_OUT_OF_INDEXES;
-  }
-  return static_cast<DWORD>(key);
+  return NewKey(lpCallback);
 }
 
 extern "C" PVOID FlsGetValue(DWORD dwFlsIndex) {
@@ -52,9 +62,5 @@ extern "C" PVOID FlsGetValue(DWORD dwFlsIndex) {
 }
 
 extern "C" BOOL FlsSetValue(DWORD dwFlsIndex, PVOID lpFlsData) {
-  if (pthread_setspecific(static_cast<pthread_key_t>(dwFlsIndex), lpFlsData) != 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  return TRUE;
+  return SetKeyValue(dwFlsIndex, lpFlsData);
 }

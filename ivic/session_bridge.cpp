@@ -7,13 +7,14 @@
 #include "com/identifiers.h"
 #include "com/module.h"
 #include "ivic/close_claim.h"
+#include "ivic/thread_local.h"
 #include "standins/ivi_session/ivi_session.h"
 
 namespace korvane::ivic {
 namespace {
 
 // True once this layer has put the calling thread into COM.
-thread_local bool threadEnteredCom = false;
+CThreadLocal<bool> threadEnteredCom;
 
 // The driver class is known in this process from the first opening on, so that a C program
 // needs no registration step. A failed attempt is tried again on the next opening.
@@ -117,7 +118,7 @@ ViStatus RemoveDriver(ViSession vi) {
 }  // namespace
 
 HRESULT EnterCom() {
-  if (threadEnteredCom) return S_OK;
+  if (threadEnteredCom.Get()) return S_OK;
   const HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   if (hr == RPC_E_CHANGED_MODE) return S_OK;
   if (hr == S_FALSE) {
@@ -125,7 +126,7 @@ HRESULT EnterCom() {
     return S_OK;
   }
   if (FAILED(hr)) return hr;
-  threadEnteredCom = true;
+  threadEnteredCom.Set(true);  // without a slot, the next call asks COM again
   return S_OK;
 }
 

@@ -66,6 +66,15 @@ extern "C" BOOL TlsFree(DWORD dwTlsIndex);
 extern "C" LPVOID TlsGetValue(DWORD dwTlsIndex);
 extern "C" BOOL TlsSetValue(DWORD dwTlsIndex, LPVOID lpTlsValue);
 
+// Fiber-local slots, each thread being one fiber: a slot's callback receives a
+// thread's value, when not null, as the thread ends. The subset has no
+// FlsFree: a slot is kept until the process ends.
+inline constexpr DWORD FLS_OUT_OF_INDEXES = 0xFFFFFFFF;
+using PFLS_CALLBACK_FUNCTION = void(WINAPI*)(PVOID lpFlsData);
+extern "C" DWORD FlsAlloc(PFLS_CALLBACK_FUNCTION lpCallback);
+extern "C" PVOID FlsGetValue(DWORD dwFlsIndex);
+extern "C" BOOL FlsSetValue(DWORD dwFlsIndex, PVOID lpFlsData);
+
 // --- Threads, processes, clocks ---------------------------------------------
 extern "C" DWORD GetCurrentThreadId();
 extern "C" DWORD GetCurrentProcessId();

@@ -19,7 +19,12 @@ thread_local ErrorRecord threadError;
 // Runs an operation on the session behind handle, or refuses an unknown handle.
 template <typename Operation>
 ViStatus OnSession(ViSession handle, Operation operation) {
-  SessionState* const state = SessionTable::Instance().Find(handle);
+  SessionState* state = nullptr;
+  try {
+    state = SessionTable::Instance().Find(handle);
+  } catch (const std::bad_alloc&) {
+    return IVISESSION_ERROR_OUT_OF_MEMORY;
+  }
   if (state == nullptr) return IVI_ERROR_INVALID_SESSION_HANDLE;
   return operation(*state);
 }

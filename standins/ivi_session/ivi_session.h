@@ -11,8 +11,9 @@
 //                                                 never handed out, or one already disposed
 //   IVISESSION_ERROR_NULL_POINTER     0xBFFA0058  a required out pointer is null (the value of
 //                                                 the IVI null-pointer error)
-//   IVISESSION_ERROR_OUT_OF_MEMORY    0xBFFA0056  no memory for a session or an error text (the
-//                                                 value of the IVI out-of-memory error)
+//   IVISESSION_ERROR_OUT_OF_MEMORY    0xBFFA0056  no memory for a session, an error text or a
+//                                                 thread's first lookup (the value of the IVI
+//                                                 out-of-memory error)
 //   IVISESSION_ERROR_NOT_LOCKED       0xBFFF009C  IviSession_Unlock by a thread that does not hold
 //                                                 the lock
 // IviSession_GetError also returns positive values: the buffer size its description needs.

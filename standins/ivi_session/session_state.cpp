@@ -64,8 +64,9 @@ ViStatus SessionState::Unlock() {
   if (depth_ == 0 || owner_ != caller) return IVISESSION_ERROR_NOT_LOCKED;
   if (--depth_ > 0) return VI_SUCCESS;
   owner_ = std::thread::id();
+  const bool awaited = waiters_ > 0;  // AwaitLockWaiters waits for waiters, not for this
   guard.unlock();
-  lockReleased_.notify_all();  // the waiters, and AwaitLockWaiters
+  if (awaited) lockReleased_.notify_all();
   return VI_SUCCESS;
 }
 

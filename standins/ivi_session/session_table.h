@@ -28,7 +28,8 @@ class SessionTable {
   // The session's state, or null for VI_NULL and for handles not (or no longer) in the table.
   // The calling thread keeps the state alive until its next Find, so a session that another
   // thread disposes of meanwhile is still there to refuse the operation; handing out a pointer
-  // rather than a shared_ptr spares every lookup two atomic updates of the count.
+  // rather than a shared_ptr spares every lookup two atomic updates of the count. Throws
+  // std::bad_alloc when the thread's first lookup finds no memory or slot to keep it in.
   SessionState* Find(ViSession handle) const;
   // Takes the session out of the table and returns its state (null if there was none).
   std::shared_ptr<SessionState> Remove(ViSession handle);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <atomic>
 
 #include "com/identifiers.h"
@@ -156,6 +158,32 @@ TEST_F(ModuleTest, ErrorInformationCoversExactlyTheClassInterfaces) {
   }
   ComPtr<IUnknown> dispatch;
   EXPECT_EQ(driver->QueryInterface(IID_IDispatch, dispatch.GetVoidAddressOf()), E_NOINTERFACE);
+}
+
+// Every byte of an interface id counts: an id one bit away from one the
+// driver answers, in any of its sixteen bytes, is refused unless it is itself
+// one of the driver's.
+TEST_F(ModuleTest, QueryRefusesIdsOneBitAwayFromItsInterfaces) {
+  ComPtr<IKorvane> driver = CreateDriver();
+  auto answers = [&](const IID& iid) {
+    ComPtr<IUnknown> face;
+    return driver->QueryInterface(iid, face.GetVoidAddressOf()) == S_OK;
+  };
+  std::vector<IID> faces;
+#define KORVANE_PROBE(Interface, Base, Iid, Kind) \
+  if (answers(IID_##Interface)) faces.push_back(IID_##Interface);
+  KORVANE_INTERFACES(KORVANE_PROBE)
+#undef KORVANE_PROBE
+  ASSERT_FALSE(faces.empty());
+  for (const IID& iid : faces) {
+    for (size_t byte = 0; byte < sizeof(IID); ++byte) {
+      IID neighbour = iid;
+      reinterpret_cast<unsigned char*>(&neighbour)[byte] ^= 0x01;
+      const bool own = std::any_of(faces.begin(), faces.end(),
+                                   [&](const IID& face) { return IsEqualGUID(face, neighbour); });
+      EXPECT_EQ(answers(neighbour), own) << "byte " << byte;
+    }
+  }
 }
 
 TEST_F(ModuleTest, ClassInformationIsTheRegisteredCoClass) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "platform/ole_string.h"
 #include "platform/win32.h"
@@ -24,6 +25,30 @@ TEST(ThreadLocalSlot, EachThreadSeesItsOwnValue) {
   EXPECT_EQ(seenByOther, nullptr);
   EXPECT_EQ(TlsGetValue(slot), &mine);
   EXPECT_TRUE(TlsFree(slot));
+}
+
+// The values a fiber-local slot's callback received.
+std::vector<void*> fiberValuesFreed;
+void WINAPI RecordFreed(PVOID value) {
+  fiberValuesFreed.push_back(value);
+}
+
+TEST(FiberLocalSlot, EndingThreadHandsItsValueToTheCallback) {
+  const DWORD slot = FlsAlloc(&RecordFreed);
+  ASSERT_NE(slot, FLS_OUT_OF_INDEXES);
+  int mine = 1;
+  int theirs = 2;
+  ASSERT_TRUE(FlsSetValue(slot, &mine));
+  void* seenByOther = &theirs;
+  std::thread([&] {
+    seenByOther = FlsGetValue(slot);
+    FlsSetValue(slot, &theirs);
+  }).join();
+  std::thread([] {}).join();  // a thread that set nothing hands nothing over
+  EXPECT_EQ(seenByOther, nullptr) << "slots start empty";
+  EXPECT_EQ(FlsGetValue(slot), &mine);
+  EXPECT_EQ(fiberValuesFreed, std::vector<void*>{&theirs});
+  FlsSetValue(slot, nullptr);
 }
 
 TEST(Thread, IdsDifferBetweenThreadsButNotProcesses) {

@@ -3,25 +3,11 @@
 // type list: Face<IKorvane> answers IID_IKorvane with the IKorvane pointer,
 // Face<IIviDriver, IKorvane> answers IID_IIviDriver with that same pointer.
 
-#include <cstdint>
-#include <cstring>
-
 #include "com/interfaces.h"
+#include "platform/same_id.h"
 #include "platform/win32.h"
 
 namespace korvane {
-
-// Whether two interface ids are equal, as two 64-bit words: a query walks the
-// whole table for an interface near its end, and a byte-wise comparison
-// called once per face cost as much as the call the client then makes.
-inline bool SameId(REFIID a, REFIID b) {
-  uint64_t wordsA[2];
-  uint64_t wordsB[2];
-  static_assert(sizeof wordsA == sizeof(IID));
-  std::memcpy(wordsA, &a, sizeof wordsA);
-  std::memcpy(wordsB, &b, sizeof wordsB);
-  return ((wordsA[0] ^ wordsB[0]) | (wordsA[1] ^ wordsB[1])) == 0;
-}
 
 template <class Interface, class Via = Interface>
 struct Face {

@@ -2,10 +2,9 @@
 // text form "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 #pragma once
 
-#include <cstring>
-
 #include "platform/posix/winerror.h"
 #include "platform/posix/wintypes.h"
+#include "platform/same_id.h"
 
 struct GUID {
   DWORD Data1;
@@ -24,15 +23,8 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 using REFFMTID = const FMTID&;
 
-// Two 64-bit words each, compared inline: a byte-wise library comparison costs
-// more than the rest of a short QueryInterface.
 inline bool IsEqualGUID(REFGUID a, REFGUID b) {
-  unsigned long long wordsA[2];
-  unsigned long long wordsB[2];
-  static_assert(sizeof wordsA == sizeof(GUID));
-  std::memcpy(wordsA, &a, sizeof wordsA);
-  std::memcpy(wordsB, &b, sizeof wordsB);
-  return ((wordsA[0] ^ wordsB[0]) | (wordsA[1] ^ wordsB[1])) == 0;
+  return korvane::SameId(a, b);
 }
 inline bool IsEqualIID(REFIID a, REFIID b) {
   return IsEqualGUID(a, b);

@@ -3,12 +3,19 @@ mode, `korvane serve` over loopback, its health page in headless Chromium, the
 shipped operations files, and Debian's Prometheus scraping two exporters.
 
 Usage: test_exporter.py KORVANE SCHEMA ARTEFACT_DIR MONITORING_DIR [unittest arguments]
+       test_exporter.py KORVANE SCHEMA ARTEFACT_DIR MONITORING_DIR bench start|stop STATE_DIR
+The second form starts the Prometheus bench in the background (until it is stopped, or
+until the process that started it ends) and stops it; the end-to-end test uses a bench
+named by KORVANE_PROMETHEUS_BENCH, or starts its own.
 """
+import contextlib
 import http.client
 import json
 import os
 import re
+import select
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -111,7 +118,8 @@ class Exporter:
         test.addCleanup(self.stop)
         first = self.process.stderr.readline()
         match = re.search(r"http://127\.0\.0\.1:(\d+)/", first)
-        test.assertTrue(match, "korvane serve did not start: " + first)
+        if not match:
+            raise AssertionError("korvane serve did not start: " + first)
         self.port = int(match.group(1))
 
     def request(self, path, method="GET", body=None):
@@ -409,26 +417,36 @@ def stop(process):
         process.wait()
 
 
-class PrometheusEndToEnd(unittest.TestCase):
-    """Debian's Prometheus scrapes two exporters with the shipped rules over loopback."""
+class Cleanups(contextlib.ExitStack):
+    """A test's addCleanup for what outlives any one test: the bench in the background."""
 
-    def query(self, expression):
-        url = "/api/v1/query?" + urllib.parse.urlencode({"query": expression})
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
-        try:
-            connection.request("GET", url)
-            answer = json.loads(connection.getresponse().read())
-        except (OSError, ValueError):
-            return []
-        finally:
-            connection.close()
-        return answer.get("data", {}).get("result", [])
+    def addCleanup(self, function, *args, **kwargs):
+        self.callback(function, *args, **kwargs)
 
-    def alerts(self, chassis):
-        return {(r["metric"]["alertname"], r["metric"]["alertstate"])
-                for r in self.query('ALERTS{chassis="%s"}' % chassis)}
 
-    def start_prometheus(self, folder, targets):
+def get(port, path):
+    """The status and body of a GET on loopback; (None, "") when nothing answers."""
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
+    try:
+        connection.request("GET", path)
+        response = connection.getresponse()
+        return response.status, response.read()
+    except OSError:
+        return None, ""
+    finally:
+        connection.close()
+
+
+class PrometheusBench:
+    """Debian's Prometheus with the shipped rules scraping two exporters over loopback:
+    bench-1 healthy, tracing its readings into a folder; bench-2 running hot."""
+
+    def __init__(self, cleanups, folder):
+        self.traces = os.path.join(folder, "traces")
+        os.mkdir(self.traces)
+        healthy = Exporter(cleanups, "--name", "bench-1", "--min-interval", "0",
+                           "--trace", os.path.join(self.traces, "reading.xml"))
+        failing = Exporter(cleanups, "--name", "bench-2", scenario=FAILING)
         config = os.path.join(folder, "prometheus.yml")
         # Rules are evaluated often, so that alerts follow a scrape at once; scrapes stay a
         # second apart, since a scrape may take as long as its interval (a loaded machine).
@@ -436,9 +454,10 @@ class PrometheusEndToEnd(unittest.TestCase):
             json.dump({"global": {"scrape_interval": "1s", "evaluation_interval": "200ms"},
                        "rule_files": [os.path.join(MONITORING, "korvane-alerts.yml")],
                        "scrape_configs": [{"job_name": "korvane", "static_configs": [
-                           {"targets": ["127.0.0.1:%d" % t.port for t in targets]}]}]}, f)
+                           {"targets": ["127.0.0.1:%d" % e.port for e in (healthy, failing)]}]}]},
+                      f)
         log = open(os.path.join(folder, "prometheus.log"), "w")
-        self.addCleanup(log.close)
+        cleanups.addCleanup(log.close)
         # A free port may be taken by another program before Prometheus binds it: try again.
         for attempt in range(3):
             self.port = free_port()
@@ -446,33 +465,115 @@ class PrometheusEndToEnd(unittest.TestCase):
                 ["prometheus", "--config.file=" + config,
                  "--storage.tsdb.path=" + os.path.join(folder, "data%d" % attempt),
                  "--web.listen-address=127.0.0.1:%d" % self.port], stdout=log, stderr=log)
-            self.addCleanup(stop, process)
-            started = lambda: "exited" if process.poll() is not None else self.ready()
-            if wait_for(started, "Prometheus") is True:
+            cleanups.addCleanup(stop, process)
+            ready = lambda: get(self.port, "/-/ready")[0] == 200
+            if wait_for(lambda: "exited" if process.poll() is not None else ready(),
+                        "Prometheus") is True:
                 return
-        self.fail("Prometheus did not start; see " + log.name)
+        raise AssertionError("Prometheus did not start; see " + log.name)
 
-    def ready(self):
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=5)
+
+BENCH_STATE = "bench.json"
+
+
+def bench_run(state, owner):
+    """Keeps a bench running until SIGTERM or until the process owner ends; its port and
+    trace folder are in the state folder's bench.json while it runs."""
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    with Cleanups() as cleanups:
+        folder = tempfile.mkdtemp(prefix="korvane-bench-")
+        cleanups.callback(shutil.rmtree, folder, True)
+        bench = PrometheusBench(cleanups, folder)
+        written = os.path.join(state, BENCH_STATE)
+        with open(written + ".new", "w") as f:
+            json.dump({"pid": os.getpid(), "port": bench.port, "traces": bench.traces}, f)
+        os.replace(written + ".new", written)
+        cleanups.callback(os.remove, written)
         try:
-            connection.request("GET", "/-/ready")
-            return connection.getresponse().status == 200
-        except OSError:
-            return False
-        finally:
-            connection.close()
+            owner_ended = os.pidfd_open(owner)
+        except ProcessLookupError:
+            return
+        select.select([owner_ended], [], [])
+
+
+def running_bench(state):
+    """A pidfd and pid of the bench that runs in the state folder, or None."""
+    try:
+        with open(os.path.join(state, BENCH_STATE)) as f:
+            pid = json.load(f)["pid"]
+        return os.pidfd_open(pid), pid
+    except (FileNotFoundError, ProcessLookupError):
+        return None
+
+
+def bench_start(state):
+    """Starts a bench in a session of its own, owned by this process's parent (CTest), and
+    returns once Prometheus answers; a bench that runs already (a repeated run) is kept."""
+    running = running_bench(state)
+    if running:
+        os.close(running[0])
+        return 0
+    os.makedirs(state, exist_ok=True)
+    log_name = os.path.join(state, "bench.log")
+    with open(log_name, "w") as log:
+        process = subprocess.Popen(
+            [sys.executable, os.path.abspath(__file__), KORVANE, SCHEMA, ARTEFACTS, MONITORING,
+             "bench", "run", state, str(os.getppid())],
+            stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
+    written = os.path.join(state, BENCH_STATE)
+    started = lambda: "exited" if process.poll() is not None else os.path.exists(written)
+    try:
+        if wait_for(started, "the Prometheus bench", seconds=60) is True:
+            return 0
+    except AssertionError as error:
+        print(error)
+        os.killpg(process.pid, signal.SIGTERM)
+    with open(log_name) as log:
+        print("The Prometheus bench did not start:\n" + log.read())
+    return 1
+
+
+def bench_stop(state):
+    """Ends the bench that bench_start left running, and waits until it has cleaned up."""
+    running = running_bench(state)
+    if not running:
+        print("No Prometheus bench runs in " + state)
+        return 0
+    ended, pid = running
+    os.kill(pid, signal.SIGTERM)
+    if select.select([ended], [], [], 30)[0]:
+        return 0
+    os.killpg(pid, signal.SIGKILL)
+    print("The Prometheus bench did not end within 30 s of SIGTERM; killed")
+    return 1
+
+
+class PrometheusEndToEnd(unittest.TestCase):
+    """Debian's Prometheus scrapes two exporters with the shipped rules over loopback."""
+
+    def setUp(self):
+        state = os.environ.get("KORVANE_PROMETHEUS_BENCH")
+        if state:
+            with open(os.path.join(state, BENCH_STATE)) as f:
+                found = json.load(f)
+            self.port, self.traces = found["port"], found["traces"]
+        else:
+            folder = tempfile.mkdtemp()
+            self.addCleanup(shutil.rmtree, folder, True)
+            bench = PrometheusBench(self, folder)
+            self.port, self.traces = bench.port, bench.traces
+
+    def query(self, expression):
+        status, body = get(self.port, "/api/v1/query?" + urllib.parse.urlencode(
+            {"query": expression}))
+        return json.loads(body).get("data", {}).get("result", []) if status == 200 else []
+
+    def alerts(self, chassis):
+        return {(r["metric"]["alertname"], r["metric"]["alertstate"])
+                for r in self.query('ALERTS{chassis="%s"}' % chassis)}
 
     def test_alerts_follow_the_chassis(self):
-        folder = tempfile.mkdtemp()
-        self.addCleanup(shutil.rmtree, folder, True)
-        traces = os.path.join(folder, "traces")
-        os.mkdir(traces)
-        # bench-1 is healthy and traces its readings into a folder; bench-2 runs hot.
-        healthy = Exporter(self, "--name", "bench-1", "--min-interval", "0",
-                           "--trace", os.path.join(traces, "reading.xml"))
-        failing = Exporter(self, "--name", "bench-2", scenario=FAILING)
-        self.start_prometheus(folder, [healthy, failing])
-
+        # The bench may have run this test before (a repeated run): every state is awaited.
         up = lambda: {r["metric"]["chassis"]: r["value"][1] for r in self.query("korvane_up")}
         wait_for(lambda: up() == {"bench-1": "1", "bench-2": "1"}, "both chassis scraped")
         # The rules that wait ("for") are pending at first, firing later; the alarm fires at once.
@@ -480,21 +581,30 @@ class PrometheusEndToEnd(unittest.TestCase):
         names = lambda chassis: {name for name, _ in self.alerts(chassis)}
         wait_for(lambda: names("bench-2") == expected, "bench-2's alerts")
         self.assertIn(("KorvaneAlarmSet", "firing"), self.alerts("bench-2"))
-        self.assertEqual(self.alerts("bench-1"), set())
+        wait_for(lambda: self.alerts("bench-1") == set(), "bench-1 without alerts")
         self.assertEqual(
             {r["metric"]["alarm"] for r in self.query('ALERTS{alertname="KorvaneAlarmSet"}')},
             {"rail_VPLUS_5_0"})
 
         # bench-1's readings stop: its sessions can no longer start (the trace folder is gone).
-        shutil.rmtree(traces)
+        shutil.rmtree(self.traces)
+        self.addCleanup(os.mkdir, self.traces)
         wait_for(lambda: up() == {"bench-1": "0", "bench-2": "1"}, "bench-1 down")
         wait_for(lambda: ("KorvaneChassisDown", "pending") in self.alerts("bench-1"),
                  "bench-1's down alert")
         self.assertEqual(names("bench-2"), expected)
 
 
+def bench(action, state, *owner):
+    if action == "run":
+        return bench_run(state, int(owner[0]))
+    return {"start": bench_start, "stop": bench_stop}[action](state)
+
+
 if __name__ == "__main__":
     try:
+        if sys.argv[4:5] == ["bench"]:
+            sys.exit(bench(*sys.argv[5:]))
         unittest.main(argv=[sys.argv[0], *sys.argv[4:]])
     finally:
         for folder in CLEANUP:

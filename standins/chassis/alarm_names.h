@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,24 @@ inline std::string Words(Alarm alarm, std::string_view rail = {}) {
   std::string name(NameOf(alarm).words);
   if (alarm == Alarm::kRail) name += rail;
   return name;
+}
+
+// An alarm as a machine name names it; a rail alarm with the rail's name as
+// written after its prefix, not checked against the chassis's rails.
+struct NamedAlarm {
+  Alarm alarm;
+  std::string_view rail;
+};
+
+// "fan_underspeed": kFanUnderspeed; "rail_VPLUS_5_0": kRail, "VPLUS_5_0";
+// none for a name of no alarm.
+inline std::optional<NamedAlarm> ParseMachineName(std::string_view name) {
+  for (const AlarmName& entry : kAlarmNames) {
+    if (entry.alarm == Alarm::kRail && name.starts_with(entry.machine))
+      return NamedAlarm{Alarm::kRail, name.substr(entry.machine.size())};
+    if (name == entry.machine) return NamedAlarm{entry.alarm, {}};
+  }
+  return std::nullopt;
 }
 
 }  // namespace korvane::alarms

@@ -109,24 +109,20 @@ Korvane_Fundamental_AlarmSource RailAlarm(Korvane_Fundamental_VoltageRail rail) 
 // An alarm by its machine name (alarm_names.h), the one korvane's outputs use:
 // "fan_underspeed", "rail_VPLUS_5_0".
 std::optional<Korvane_Fundamental_AlarmSource> FindAlarm(std::string_view name) {
-  for (const auto& alarm : alarms::kAlarmNames) {
-    if (alarm.alarm == alarms::Alarm::kRail) {
-      if (!name.starts_with(alarm.machine)) continue;
-      if (const auto rail = FindRail(name.substr(alarm.machine.size()))) return RailAlarm(*rail);
-    } else if (name == alarm.machine) {
-      switch (alarm.alarm) {
-        case alarms::Alarm::kOverTemperature:
-          return Korvane_Fundamental_AlarmOverTemperature;
-        case alarms::Alarm::kFanUnderspeed:
-          return Korvane_Fundamental_AlarmFanUnderspeed;
-        case alarms::Alarm::kReferenceClock:
-          return Korvane_Fundamental_AlarmRefClockChange;
-        case alarms::Alarm::kRail:
-          break;
-      }
-    }
+  const auto named = alarms::ParseMachineName(name);
+  if (!named) return std::nullopt;
+  switch (named->alarm) {
+    case alarms::Alarm::kOverTemperature:
+      return Korvane_Fundamental_AlarmOverTemperature;
+    case alarms::Alarm::kFanUnderspeed:
+      return Korvane_Fundamental_AlarmFanUnderspeed;
+    case alarms::Alarm::kReferenceClock:
+      return Korvane_Fundamental_AlarmRefClockChange;
+    case alarms::Alarm::kRail:
+      break;
   }
-  return std::nullopt;
+  const auto rail = FindRail(named->rail);
+  return rail ? std::optional(RailAlarm(*rail)) : std::nullopt;
 }
 
 // "over_temperature, fan_underspeed, reference_clock, rail_VPLUS_3_3, ... or rail_VMINUS_12_0"

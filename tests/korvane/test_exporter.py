@@ -338,6 +338,8 @@ class HealthPage(unittest.TestCase):
         self.assertIn('<span class="badge virtual">virtual chassis</span>', first)
         alarm_rows = re.findall(r'<tr class="alarm"><td>([^<]+)</td>', first)
         self.assertEqual(alarm_rows, ["Reference clock", "TS3", "VPLUS_5_0"])
+        self.assertIn('<p class="alarms">Alarms set: over-temperature, fan underspeed, '
+                      'reference clock, rail VPLUS_5_0</p>', first)
         self.assertEqual(first.count('class="failed"'), 3)
         self.assertIn("reading the speed of fan FAN2 failed", first)
         self.assertIn("opening a session on '' failed (0x", second)

@@ -72,12 +72,8 @@ std::string LocalTime(double unixSeconds) {
 
 // An alarm's machine name ("rail_VPLUS_5_0") as people read it ("rail VPLUS_5_0").
 std::string InWords(const std::string& machine) {
-  for (const auto& name : alarms::kAlarmNames) {
-    if (name.alarm == Alarm::kRail && machine.starts_with(name.machine))
-      return Words(Alarm::kRail, std::string_view(machine).substr(name.machine.size()));
-    if (machine == name.machine) return std::string(name.words);
-  }
-  return machine;
+  const auto named = alarms::ParseMachineName(machine);
+  return named ? Words(named->alarm, named->rail) : machine;
 }
 
 // The state of a chassis in one word, which is also its CSS class.

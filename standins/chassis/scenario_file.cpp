@@ -42,15 +42,14 @@ bool ScenarioFile::Changed() {
 
 ScenarioFile::Stamp ScenarioFile::Look(const std::string& path) {
   Stamp stamp;
-  std::error_code error;
-  stamp.size = std::filesystem::file_size(path, error);  // fails for all but a regular file
-  if (!error) {
+  stamp.size = std::filesystem::file_size(path, stamp.error);  // fails for all but a regular file
+  if (!stamp.error) {
     stamp.type = std::filesystem::file_type::regular;
-    stamp.time = std::filesystem::last_write_time(path, error);
-    if (!error) return stamp;
+    stamp.time = std::filesystem::last_write_time(path, stamp.error);
+    if (!stamp.error) return stamp;
   }
   stamp = Stamp{};
-  stamp.type = std::filesystem::status(path, error).type();
+  stamp.type = std::filesystem::status(path, stamp.error).type();
   return stamp;
 }
 
@@ -72,19 +71,17 @@ bool ScenarioFile::Recent(const Stamp& stamp, std::filesystem::file_time_type no
 
 std::string ScenarioFile::Apply(ChassisState& chassis) {
   // The stamp before the text: a change made while the text is read shows at the next look.
+  if (path_.empty()) return "";
   const auto now = std::filesystem::file_time_type::clock::now();
   stamp_ = Look(path_);
   text_.reset();
   recent_ = false;
-  if (path_.empty()) return "";
   const std::string named = std::string("scenario ") + path_ + " (" + kScenarioVariable + ")";
-  std::error_code error;
-  const auto status = std::filesystem::status(path_, error);
-  if (status.type() == std::filesystem::file_type::not_found)
+  if (stamp_.type == std::filesystem::file_type::not_found)
     return named + " cannot be read: there is no such file";
-  if (error) return named + " cannot be read: " + error.message();
-  if (!std::filesystem::is_regular_file(status)) return named + " is not a regular file";
-  if (std::filesystem::file_size(path_, error) > kMaxScenarioBytes || error)
+  if (stamp_.error) return named + " cannot be read: " + stamp_.error.message();
+  if (stamp_.type != std::filesystem::file_type::regular) return named + " is not a regular file";
+  if (stamp_.size > kMaxScenarioBytes)
     return named + " is larger than " + std::to_string(kMaxScenarioBytes / 1024) + " KiB";
   text_ = Read(path_, stamp_);
   if (!text_) return named + " cannot be read";

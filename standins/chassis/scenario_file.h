@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <utility>
 
 namespace korvane::virtual_chassis {
@@ -34,6 +35,7 @@ class ScenarioFile {
     std::filesystem::file_type type = std::filesystem::file_type::none;
     uintmax_t size = 0;
     std::filesystem::file_time_type time{};
+    std::error_code error;  // why the file's type could not be told
     bool operator==(const Stamp&) const = default;
   };
   static Stamp Look(const std::string& path);
